@@ -1,0 +1,30 @@
+// Fixed sizes, intervals and thresholds of the coordinator, each with its reason.
+#pragma once
+
+#include <cstddef>
+
+#include "mailbox.h"
+
+constexpr int MAX_FILES = 100;               // catalogue entries taken from the directory
+constexpr std::size_t FILENAME_SIZE = 120;   // a catalogue name: 119 characters and a NUL
+constexpr std::size_t LINE_BUF_SIZE = 496;   // one read takes at most 495 bytes of a line
+static_assert(LINE_BUF_SIZE == FORMULA_BUF_SIZE, "a formula can be as long as a line piece");
+constexpr int SHORT_LINE_LEN = 3;            // a line this short gives only its first formula
+
+constexpr std::size_t LOG_LINE_SIZE = 2 * LINE_BUF_SIZE + 256;  // the longest log line built
+
+constexpr int CHECK_INTERVAL_S = 1;          // stop-file and free-memory checks
+constexpr int PROGRESS_INTERVAL_S = 10;      // the "log. M = ..." progress line
+constexpr int ASSIGN_TIMEOUT_S = 10;         // longest wait for an idle mailbox per pair
+constexpr int END_PAUSE_S = 3;               // pause between "all done." and the shutdown
+constexpr int COLLECT_WAIT_S = 10;           // longest wait for the last replies at an orderly end
+constexpr int STOP_GRACE_S = 2;              // wait after the stop letters before the first pass
+constexpr int STOP_LIMIT_S = 55;             // longest wait for stop confirmations
+constexpr int FAILED_FARM_WAIT_S = 5;        // wait for confirmations when the farm cannot be built
+
+constexpr long DEFAULT_MIN_FREE_KB = 32000000;  // the search goes on while free memory >= this
+constexpr long SELFTEST_AT_TOTAL = 500;      // the pair written while totalFormulas is 500 is 't'
+
+// Processors needed so that the clients and the coordinator can all poll without pause;
+// with fewer, idle polls yield the processor.
+constexpr long POLLERS = MB_NUM_CLIENTS + 1;
