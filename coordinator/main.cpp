@@ -2,4 +2,7 @@
 #include "shutdown.h"
 #include "state.h"
 
-int main() { return 0; }
+int main(int, char **) {
+    // The start-up (catalogue, run log, stream positions) and the client farm come here.
+    return 0;
+}
