@@ -1,0 +1,50 @@
+// The run records and probes of the coordinator: the run log "logfile.txt", the list of passing
+// pairs "best.txt", the stop file "stop.txt" and the machine's free memory.
+//
+// Record files live in the working directory, are opened in append mode for each record and
+// closed at once; nothing stays open between calls and nothing is kept in process-wide state.
+// A record that cannot be written is lost with a message on standard output; the run goes on.
+//
+//   logfile.txt  one line per event, each ending with LF (the lines are built by their callers)
+//   best.txt     one line per passing pair: "M = %s, V = %s\n"
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+
+constexpr char LOG_FILE_NAME[] = "logfile.txt";
+constexpr char BEST_FILE_NAME[] = "best.txt";
+constexpr char STOP_FILE_NAME[] = "stop.txt";
+constexpr char MEMINFO_PATH[] = "/proc/meminfo";
+constexpr int MEMINFO_LINE_SIZE = 256;  // a /proc/meminfo line is read 255 bytes at a time
+// "y%04dm%02dd%02d %02d:%02d:%02d": 20 bytes for real dates; room for six ints of any width.
+constexpr std::size_t STAMP_SIZE = 80;
+
+// Appends `text` to logfile.txt as one line: unchanged when it ends with LF, else followed by
+// LF. Prints "Error opening logfile" when the file cannot be opened.
+void logAppend(const char *text);
+
+// 1 when `text` is not empty and its last character is LF, else 0 (also for null).
+int endsWithNewLine(const char *text);
+
+// 1 when an entry named stop.txt exists in the working directory (any kind of entry), else 0.
+int isStop();
+
+// Appends the pair to best.txt: "M = %s, V = %s\n", without the final LF when v already ends
+// with one. An m ending with LF has every LF in it replaced by a blank first, in place. Prints
+// "Error opening best file" when the file cannot be opened.
+void appendBest(char *m, const char *v);
+
+// Replaces every LF in `text` by a blank, in place.
+void rmNewline(char *text);
+
+// Free memory of the machine in kB: the number of the first "MemFree:" line of /proc/meminfo,
+// or 0 when there is none or the file cannot be read (perror "Failed to open /proc/meminfo").
+long memLeft();
+
+// memLeft over the file at `path` (perror "Failed to open <path>" when it cannot be opened).
+long memLeftFrom(const char *path);
+
+// Writes the local time of `when` as "y%04dm%02dd%02d %02d:%02d:%02d" (year, month 1-12, day,
+// hour, minute, second) into `out`; an empty text when the time cannot be converted.
+void formatLocalTime(char (&out)[STAMP_SIZE], time_t when);

@@ -1,0 +1,28 @@
+// The coordinator's start-up: everything from process start until the client farm is built.
+// Announces the program, builds and prints the catalogue, logs the start of the run, and
+// positions both formula streams, from the start or from a resume argument.
+//
+// Sets the process-wide catalogue (`filenames`, `numFiles`), both streams' state, the start
+// values `startFileNumM`, `startFormulaNumM`, `startFileNumV`, `startFormulaNumV`, and the run
+// totals `totalFormulas`, `numPassed` (state.h).
+//
+// The resume argument is six comma-separated numbers (runs of commas are one separator, commas
+// at either end are ignored, fields after the sixth too): M file, M formulas to skip, V file,
+// V formulas to skip, pairs sent so far, passes so far; the six numbers of a progress line.
+// A field that does not begin with a number reads as 0. A file number must lie in
+// 0..numFiles-1.
+#pragma once
+
+// The whole start-up. Exactly one argument (argc == 2) resumes from argv[1]; none, or two or
+// more, start from zero. On a bad resume argument it prints the failure message and the usage
+// text and ends the process with exit status 0. Returns when the streams are positioned.
+void startUp(int argc, char **argv);
+
+// Resumes from `arg`: prints "received: ...", reads the six fields, prints the six values,
+// rewinds both streams, sets them to their start files and drops the formulas to skip (Ctrl+C
+// is honoured between formulas). Returns 1 when positioned; 0 after printing the failure
+// message (the caller prints the usage text and ends the run).
+int resumeFrom(const char *arg);
+
+// The seven-line usage text that follows every resume failure.
+void printUsage();

@@ -1,0 +1,161 @@
+// The M and V formula streams: line reader and field walk (see streams.h).
+//
+// The dispatch loop asks the V stream for a formula about 10^12 times in a long search, so the
+// per-formula path does no allocation and no splitting from scratch: the stream keeps a cursor
+// at the end of the field it took last (fieldCursorNum / fieldCursorPos), and the next call
+// resumes the walk there. Whenever the cursor does not belong to the field asked for, the walk
+// starts again from the start of the line, which gives the same result.
+#include "streams.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// True for a line that holds no formulas: its first byte is a comma, LF or CR.
+inline bool skipLine(const char *line) {
+    return line[0] == ',' || line[0] == '\n' || line[0] == '\r';
+}
+
+// True when the text is SHORT_LINE_LEN bytes long or shorter; looks at no more than that.
+inline bool isShortLine(const char *line) {
+    static_assert(SHORT_LINE_LEN == 3, "the test below looks at 3 bytes and a terminator");
+    return line[0] == '\0' || line[1] == '\0' || line[2] == '\0' || line[3] == '\0';
+}
+
+inline bool endsFormula(char c) {
+    return c == '\0' || c == ',' || c == ' ' || c == '\r' || c == '\n';
+}
+
+// Opens catalogue file presFileNum of the stream; null (reported) when it cannot be opened.
+FILE *openCatalogueFile(const FormulaStream &s) {
+    FILE *file = std::fopen(filenames[s.presFileNum], "r");
+    if (file == nullptr) std::perror("Error opening file");
+    return file;
+}
+
+inline bool inCatalogue(int fileNum) { return fileNum >= 0 && fileNum < numFiles; }
+
+// Takes field number presFormulaInLine of presFormulaLine into presFormula (left empty when
+// that field does not exist or finishes the line) and leaves the cursor behind the field.
+void takeField(FormulaStream &s) {
+    const char *line = s.presFormulaLine;
+    int pos;
+    if (s.fieldCursorNum == s.presFormulaInLine) {
+        pos = s.fieldCursorPos;
+    } else {
+        // Walk from the start past the fields before the one asked for; one of them that
+        // finishes the line finishes it for this field too.
+        s.fieldCursorNum = 0;
+        pos = 0;
+        for (int field = 1; field < s.presFormulaInLine; field++) {
+            while (line[pos] == ',') pos++;
+            int start = pos;
+            while (line[start] == ' ') start++;
+            char c = line[start];
+            if (c == '\0' || c == ',' || c == '\r' || c == '\n') return;
+            while (line[pos] != ',' && line[pos] != '\0') pos++;
+        }
+    }
+    s.fieldCursorNum = 0;
+    while (line[pos] == ',') pos++;
+    if (line[pos] == '\0') return;  // no such field: the line is finished
+    while (line[pos] == ' ') pos++;
+    char c = line[pos];
+    if (c == '\0' || c == ',' || c == '\r' || c == '\n') return;  // empty field, or line end
+    int len = 0;
+    while (!endsFormula(line[pos + len])) len++;
+    std::memcpy(s.presFormula, line + pos, static_cast<std::size_t>(len));
+    s.presFormula[len] = '\0';
+    pos += len;
+    while (line[pos] != ',' && line[pos] != '\0') pos++;  // drop the rest of the field
+    s.fieldCursorNum = s.presFormulaInLine + 1;
+    s.fieldCursorPos = pos;
+}
+
+}  // namespace
+
+void resetStream(FormulaStream &s) {
+    getNextFormulaLine(s, STREAM_REWIND);
+    s.presFormulaInLine = 0;
+    s.presFormulaLine[0] = '\0';
+    s.presFormula[0] = '\0';
+    s.fieldCursorNum = 0;
+    s.fieldCursorPos = 0;
+}
+
+char *getNextFormulaLine(FormulaStream &s, int mode) {
+    if (mode == STREAM_REWIND) {
+        if (s.current_file != nullptr) std::fclose(s.current_file);
+        s.current_file = nullptr;
+        s.presFileNum = 0;
+        s.presFormulaNum = 0;
+        return nullptr;
+    }
+    if (mode != STREAM_NEXT) return nullptr;
+
+    if (s.current_file == nullptr) {
+        bool known = inCatalogue(s.presFileNum);
+        if (s.isM)
+            std::printf("getNextFormulaLineM() open first file, filename = %s\n",
+                        known ? filenames[s.presFileNum] : "");
+        if (!known) return nullptr;
+        s.current_file = openCatalogueFile(s);
+        if (s.current_file == nullptr) return nullptr;
+        s.presFormulaNum = 0;
+    }
+    for (;;) {
+        while (fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE),
+                              s.current_file) != nullptr) {
+            if (!skipLine(s.current_formula)) return s.current_formula;
+        }
+        // End of this file: move on to the next one in the catalogue.
+        std::fclose(s.current_file);
+        s.current_file = nullptr;
+        s.presFormulaNum = 0;
+        s.presFileNum++;
+        if (!inCatalogue(s.presFileNum)) {
+            if (!s.isM) s.presFileNum = 0;
+            return nullptr;
+        }
+        s.current_file = openCatalogueFile(s);
+        if (s.current_file == nullptr) return nullptr;
+    }
+}
+
+char *getNextFormula(FormulaStream &s, int mode) {
+    if (mode == STREAM_REWIND) {
+        s.presFormulaInLine = 0;
+        getNextFormulaLine(s, STREAM_REWIND);
+        return nullptr;
+    }
+    if (mode != STREAM_NEXT) return nullptr;
+
+    for (;;) {
+        if (isShortLine(s.presFormulaLine)) s.presFormulaInLine = 0;
+        if (s.presFormulaInLine == 0) {
+            const char *line = getNextFormulaLine(s, STREAM_NEXT);
+            if (line == nullptr) {
+                if (!s.isM) getNextFormulaLine(s, STREAM_REWIND);
+                return nullptr;
+            }
+            std::memcpy(s.presFormulaLine, line, std::strlen(line) + 1);
+            s.presFormulaInLine = 1;
+            s.fieldCursorNum = 1;
+            s.fieldCursorPos = 0;
+        }
+        s.presFormula[0] = '\0';
+        takeField(s);
+        s.presFormulaInLine++;
+        if (s.presFormula[0] != '\0') {
+            s.presFormulaNum++;
+            return s.presFormula;
+        }
+        s.presFormulaInLine = 0;  // the line is finished: read the next one
+    }
+}
+
+char *getNextFormulaM(int mode) { return getNextFormula(streamM, mode); }
+char *getNextFormulaV(int mode) { return getNextFormula(streamV, mode); }
+char *getNextFormulaLineM(int mode) { return getNextFormulaLine(streamM, mode); }
+char *getNextFormulaLineV(int mode) { return getNextFormulaLine(streamV, mode); }
