@@ -1,8 +1,12 @@
 // quarnMain: pairs every M formula with every V formula and has 50 clients score the pairs.
-#include "shutdown.h"
-#include "state.h"
+#include "dispatch.h"
+#include "farm.h"
+#include "settings.h"
+#include "startup.h"
 
-int main(int, char **) {
-    // The start-up (catalogue, run log, stream positions) and the client farm come here.
-    return 0;
+int main(int argc, char **argv) {
+    readSettings();
+    startUp(argc, argv);
+    buildFarm();
+    runSearch();
 }
