@@ -1,0 +1,28 @@
+// Formula files, the writer's side. Names are "formulas_%03d.txt" with numbers 1..999, the
+// lowest free one taken for every new file. A file holds exactly 10000 lines, each of 7
+// formulas written as "%s, " and a LF, then one empty line (a lone LF); no CR, no header.
+// A formula never holds a comma, blank, CR or LF, so a reader splits lines at ", ".
+#pragma once
+
+#include "constants.h"
+
+// Fills filename (FILENAME_SIZE bytes) with the lowest "formulas_%03d.txt", n = 1..999, for
+// which stat fails. Returns 1 when one is free, 0 when all exist (filename then holds the
+// last name tried, formulas_999.txt).
+int freeFilename(char *filename);
+
+// Results of writeFormulaFile.
+constexpr int WRITE_OK = 0;
+constexpr int WRITE_OPEN_FAILED = 1;
+constexpr int WRITE_CLOSE_FAILED = 2;
+
+// Opens filename for appending and writes one file's lines, taking each formula from
+// zindel(0, ...) as it is needed, through a large stdio buffer (flushed also when the
+// process exits midway, so an incomplete file keeps everything written up to then).
+// Returns WRITE_OK, WRITE_OPEN_FAILED or WRITE_CLOSE_FAILED.
+int writeFormulaFile(const char *filename);
+
+// The whole driver: start, or resume after argv[1] when there is exactly one argument, then
+// write 20 new files in the current directory, printing the driver's messages. Returns the
+// exit status (0 for every ending it decides itself).
+int zindelMain(int argc, char **argv);

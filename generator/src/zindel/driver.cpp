@@ -1,0 +1,39 @@
+// The generator driver: start or resume the generation cycle, then write 20 new files.
+#include <cstdio>
+#include <cstring>
+
+#include "cycle.h"
+#include "formula_file.h"
+
+int zindelMain(int argc, char **argv) {
+    if (argc == 2) {
+        printf("have formula to start at: %s\n", argv[1]);
+        if (strcmp(zindel(2, argv[1]), "error") == 0) {
+            puts("failed to parse given formula");
+            return 0;
+        }
+    } else {
+        char none[] = "";
+        zindel(1, none);
+    }
+
+    char filename[FILENAME_SIZE];
+    for (int nFilesIndx = 0; nFilesIndx < FILES_PER_RUN; nFilesIndx++) {
+        if (!freeFilename(filename)) {
+            printf("no more filenames, last was: %s\n", filename);
+            return 0;
+        }
+        printf("filename is: %s\n", filename);
+        int result = writeFormulaFile(filename);
+        if (result == WRITE_OPEN_FAILED) {
+            puts("Could not open file");
+            return 0;
+        }
+        if (result == WRITE_CLOSE_FAILED) {
+            puts("Could not close file formulas.txt");
+            return 0;
+        }
+    }
+    puts("\nDone");
+    return 0;
+}

@@ -1,0 +1,40 @@
+// Writing formula files: choosing a free name and writing one file's lines.
+#include "formula_file.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "cycle.h"
+
+namespace {
+
+// The open file's stdio buffer; static, so it is still there when exit() flushes it.
+char fileBuf[FILE_BUF_SIZE];
+
+}  // namespace
+
+int freeFilename(char *filename) {
+    struct stat st;
+    for (int n = 1; n <= MAX_FILE_NUM; n++) {
+        snprintf(filename, FILENAME_SIZE, "formulas_%03d.txt", n);
+        if (stat(filename, &st) != 0) return 1;
+    }
+    return 0;
+}
+
+int writeFormulaFile(const char *filename) {
+    FILE *fp = fopen(filename, "a");
+    if (fp == nullptr) return WRITE_OPEN_FAILED;
+    setvbuf(fp, fileBuf, _IOFBF, sizeof fileBuf);
+    for (int line = 0; line < LINES_PER_FILE; line++) {
+        for (int f = 0; f < FORMULAS_PER_LINE; f++) {
+            fputs_unlocked(zindel(0, nullptr), fp);
+            fputs_unlocked(", ", fp);
+        }
+        fputc_unlocked('\n', fp);
+    }
+    fputc_unlocked('\n', fp);
+    if (fclose(fp) != 0) return WRITE_CLOSE_FAILED;
+    return WRITE_OK;
+}
