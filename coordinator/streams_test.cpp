@@ -219,7 +219,7 @@ TEST_F(StreamsTest, StreamsDoNotDisturbEachOther) {
 }
 
 TEST_F(StreamsTest, FieldWalkFromTheLineStartMatchesTheCursor) {
-    setCatalogue({{"formulas_001.txt", ",, a ,,b x, c,\r, d\n"}});
+    setCatalogue({{"formulas_001.txt", " a ,,b x, c,\r, d\n"}});
     EXPECT_STREQ(getNextFormulaM(STREAM_NEXT), "a");
     EXPECT_STREQ(getNextFormulaM(STREAM_NEXT), "b");
     streamM.fieldCursorNum = 0;  // forget the cursor: the walk starts over from the line start
