@@ -15,7 +15,7 @@
 #include "streams.h"
 
 class InDirTest : public TempDirTest {
-protected:
+  protected:
     void SetUp() override {
         TempDirTest::SetUp();
         ASSERT_NE(getcwd(oldCwd, sizeof oldCwd), nullptr);
