@@ -1,0 +1,38 @@
+// quarnClient: the evaluation client of one mailbox. Reads the key, attaches the segment,
+// sets up its state and serves requests until the coordinator tells it to stop.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "service.h"
+#include "state.h"
+
+int main(int argc, char **argv) {
+    // The coordinator stops clients through the mailbox. Ctrl+C in the coordinator's terminal
+    // reaches the whole foreground process group; a client ended by it would never confirm
+    // its stop.
+    std::signal(SIGINT, SIG_IGN);
+
+    if (argc != 2) {
+        std::printf("Usage: %s <number>\n", argv[0]);
+        std::puts("where <number> is the shared memory key");
+        return 1;
+    }
+    key = std::atoi(argv[1]);
+    std::printf("\rmy key is: %d\n\r", key);
+    std::fflush(stdout);
+    // Key 0 is the platform's private key: it would make a fresh segment nobody can reach.
+    if (key == 0) {
+        std::fprintf(stderr, "Error: key 0 (from \"%s\") is not a shared memory key\n", argv[1]);
+        return 1;
+    }
+
+    if (attachMailbox() != 0) return 1;
+    if (setupClientState() != 0) {
+        std::printf("*** Error *** client %d: Memory allocation failed. Exiting...\n", key);
+        detachMailbox();
+        return 1;
+    }
+    decidePolling();
+    return serveRequests();
+}

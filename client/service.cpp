@@ -1,0 +1,84 @@
+// The service loop: polling the mailbox letter, answering requests and stopping on request.
+#include "service.h"
+
+#include <sched.h>
+#include <sys/shm.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "field.h"
+#include "request.h"
+#include "state.h"
+
+namespace {
+
+// Answers an 'r' request: the score text and 's' for a score above 2, 'f' for anything else,
+// a malformed request included. The letter is swapped from 'r' only, so that a stop letter
+// written during the evaluation survives and the next poll acts on it.
+void answerRun() {
+    char letter = MB_FAILED;
+    if (getFormulas(mailbox) == 0) {
+        score = evaluateFunction(formulas + FORMULA_M_OFFSET, formulas + FORMULA_V_OFFSET);
+        if (score > REPORTED_ABOVE) {
+            mbWriteScoreText(mailbox, score);
+            letter = MB_SCORED;
+        }
+    }
+    mbSwapLetter(mailbox, MB_RUN, letter);
+}
+
+// Answers a 't' request with the self-test score, without looking at the text.
+void answerSelfTest() {
+    std::puts("*** nTest ***");
+    score = SELFTEST_SCORE;
+    mbWriteScoreText(mailbox, score);
+    mbSwapLetter(mailbox, MB_SELFTEST, MB_SCORED);
+}
+
+int stopClient() {
+    mbWriteExitConfirmation(mailbox);
+    std::printf("\rclient %d Done!, exiting\n", key);
+    std::fflush(stdout);
+    detachMailbox();
+    freeClientState();
+    return 0;
+}
+
+}  // namespace
+
+int attachMailbox() {
+    int shmId = shmget(key, MB_SIZE, 0666);
+    if (shmId == -1) {
+        std::perror("Error: could not get shm_id with shmget()\n");
+        return 1;
+    }
+    void *address = shmat(shmId, nullptr, 0);
+    if (address == reinterpret_cast<void *>(-1)) {
+        std::perror("Error: could not get shm_id with shmget()\n");
+        return 1;
+    }
+    mailbox = static_cast<char *>(address);
+    return 0;
+}
+
+void detachMailbox() {
+    if (mailbox) shmdt(mailbox);
+    mailbox = nullptr;
+}
+
+void decidePolling() { yieldWhenIdle = sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0; }
+
+int serveRequests() {
+    for (;;) {
+        char letter = mbLoadLetter(mailbox);
+        if (letter == MB_KILL) return stopClient();
+        if (letter == MB_RUN) {
+            answerRun();
+        } else if (letter == MB_SELFTEST) {
+            answerSelfTest();
+        } else if (yieldWhenIdle) {
+            sched_yield();
+        }
+    }
+}

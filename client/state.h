@@ -1,0 +1,52 @@
+// The client's process-wide state, all in one place: its mailbox, the names and values handed
+// to the expression library, the two fields, the formula buffers, the compiled M kept across
+// requests and the polling mode. Defined in state.cpp.
+//
+// Contract:
+// - setupClientState() fills the names table, allocates and fills both fields and clears the
+//   formula buffers and the kept M. Result 0 on success; 1 when an allocation failed, and then
+//   nothing stays allocated. Called once, before the first request.
+// - freeClientState() destroys the kept M evaluator and frees both fields; the state may be
+//   set up again afterwards.
+#pragma once
+
+#include "constants.h"
+
+// One cell of a field: the m component, then the v component.
+struct Cell {
+    double m;
+    double v;
+};
+static_assert(sizeof(Cell) == 2 * sizeof(double));
+
+// ---- The mailbox.
+extern int key;         // the shared-memory key from the command line
+extern char *mailbox;   // the attached segment (MB_SIZE bytes), or null before attaching
+
+// ---- Names and values for the expression library, in binding order m, M, v, V.
+extern char fixedNames[VARIABLE_COUNT][NAME_SIZE];  // "m", "M", "v", "V"
+extern char *fixedNamesPtr[NAME_SLOTS];  // the first four point at fixedNames; the rest null
+extern char **fixedNamesPtrs;            // points at fixedNamesPtr: the list the library gets
+extern double varValues[VALUE_SLOTS];    // the first four: values bound to m, M, v, V
+
+// ---- The fields. Outside the zone named by fieldReach both hold the start state.
+extern Cell *arrayA;      // field of the even cycles' sources; FIELD_BYTES, from malloc
+extern Cell *arrayB;      // field of the odd cycles' sources; FIELD_BYTES, from malloc
+extern Cell *lastT;       // the field written by the latest step (arrayA before any step)
+extern int fieldReach;    // cells within this distance of the spike may differ from the start
+
+// ---- The request.
+extern char formulas[FORMULAS_SIZE];  // M text from FORMULA_M_OFFSET, V from FORMULA_V_OFFSET
+extern int score;                     // the result of the last request
+
+// ---- The compiled M, kept while the text of M stays the same.
+extern char keptTextM[FORMULA_BUF_SIZE];  // the M text keptEvaluatorM was made from
+extern int keptValidM;      // 1 when keptTextM and keptResultM describe a compiled text
+extern int keptResultM;     // 1: usable; SCORE_NOT_COMPILED or SCORE_FAILED: its verdict
+extern void *keptEvaluatorM;  // the compiled M with four variables, or null
+
+// ---- Polling.
+extern int yieldWhenIdle;   // 1: an idle poll calls sched_yield (fewer processors than POLLERS)
+
+int setupClientState();
+void freeClientState();
