@@ -21,8 +21,16 @@ int runShellCommand(const char *command) {
     char shell[] = "/bin/sh";
     char flag[] = "-c";
     char *argv[] = {shell, flag, const_cast<char *>(command), nullptr};
+    // The shell, and the client it starts, get a process group of their own: the terminal's
+    // Ctrl+C then reaches only the coordinator, which stops the clients through their mailboxes.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid;
-    if (posix_spawn(&pid, shell, nullptr, nullptr, argv, environ) != 0) return -1;
+    int failed = posix_spawn(&pid, shell, nullptr, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (failed != 0) return -1;
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return -1;

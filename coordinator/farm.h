@@ -10,8 +10,9 @@
 // between two clients.
 void buildFarm();
 
-// Runs `command` through /bin/sh -c and waits for the shell. Unlike system(), it leaves SIGINT
-// alone in this process, so a Ctrl+C while a client is being started is not lost.
+// Runs `command` through /bin/sh -c, in a process group of its own, and waits for the shell.
+// Unlike system(), it leaves SIGINT alone in this process, so a Ctrl+C while a client is being
+// started is not lost, and the terminal's Ctrl+C never reaches the clients.
 // Returns the shell's wait status, or -1 when it could not be started.
 int runShellCommand(const char *command);
 

@@ -228,12 +228,13 @@ TEST_F(SearchFarmTest, ProgressLineIsLoggedAndStopFileEndsARunningSearch) {
     const std::string log = readFile(path("logfile.txt"));
     const std::regex progress(
         "log\\. M = (f\\d+), V = (f\\d+), fileM = 0, formulaM = (\\d+), fileNumV = 0, "
-        "formulaNumV = (\\d+), total = (\\d+), numPassed = 0\n");
+        "formulaNumV = (\\d+), total = (\\d+), numPassed = (\\d+)\n");
     ASSERT_TRUE(std::regex_search(log, p, progress)) << log;
     const int formulaM = std::stoi(p[3]), formulaNumV = std::stoi(p[4]);
     EXPECT_EQ(formulas[formulaM - 1], p[1]);
     EXPECT_EQ(formulas[formulaNumV - 1], p[2]);
     EXPECT_EQ((formulaM - 1) * 100 + formulaNumV - 1, std::stol(p[5]));  // pairs sent before it
+    EXPECT_EQ(std::stol(p[5]) > 500 ? 1 : 0, std::stol(p[6]));  // the self-test reply
     EXPECT_NE(std::string::npos, r.out.find(p[0]));
     EXPECT_NE(std::string::npos, r.out.find("*** stop.txt file detected, Exiting. ***all done.\n"));
     EXPECT_LT(requests(MB_KEY_BASE).size(), 1u + 100u * 100u);
@@ -324,6 +325,7 @@ TEST_F(SearchFarmTest, CtrlCWhileTheFarmIsBuiltStopsTheClientsStartedSoFar) {
 
 TEST_F(SearchFarmTest, AFarmThatCannotBeBuiltStopsTheClientsAlreadyStarted) {
     // A segment of another size under key 1025 makes getting that mailbox fail.
+    shmctl(shmget(MB_KEY_BASE + 25, 0, 0), IPC_RMID, nullptr);
     int stray = shmget(MB_KEY_BASE + 25, 100, IPC_CREAT | 0600);
     ASSERT_GE(stray, 0);
     writeFormulas("formulas_001.txt", names("f", 0, 7));
