@@ -1,17 +1,17 @@
-// A test that runs inside its own temporary directory: chdir into it for the test, back to the
-// previous working directory afterwards, and the formula streams rewound (files closed) and
-// the catalogue emptied on both sides.
+// A test run inside its own temporary directory (chdir there, back afterwards), with the
+// formula streams rewound (files closed), the catalogue emptied and no interrupt pending on
+// both sides.
 #pragma once
 
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "run_util.h"
-#include "state.h"
 #include "streams.h"
 
 class InDirTest : public TempDirTest {
@@ -38,8 +38,7 @@ class InDirTest : public TempDirTest {
         numFiles = 0;
         for (const auto &[name, content] : files) {
             writeFile(name, content);
-            std::strncpy(filenames[numFiles], name.c_str(), FILENAME_SIZE - 1);
-            numFiles++;
+            std::snprintf(filenames[numFiles++], FILENAME_SIZE, "%s", name.c_str());
         }
     }
     char oldCwd[PATH_MAX] = {};
