@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr char CATALOGUE_PREFIX[] = "formulas";           // what a formula file's name begins with
+constexpr char CATALOGUE_PREFIX[] = "formulas";  // what a formula file's name begins with
 constexpr std::size_t PREFIX_LEN = sizeof(CATALOGUE_PREFIX) - 1;
-constexpr std::size_t NUMBER_AT = 9;                      // the character after "formulas_"
+constexpr std::size_t NUMBER_AT = 9;  // the character after "formulas_"
 
 // Copies `src` into a catalogue entry, cut to FILENAME_SIZE - 1 characters.
 void copyName(char *dst, const char *src) {

@@ -101,10 +101,10 @@ int resumeFrom(const char *arg) {
     }
     numPassed = readLong(field);
 
-    std::printf("startFileNumM = %d, startFormulaNumM = %d, startFileNumV = %d, "
-                "startFormulaNumV = %d, totalFormulas = %ld, numPassed = %ld\n",
-                startFileNumM, startFormulaNumM, startFileNumV, startFormulaNumV, totalFormulas,
-                numPassed);
+    std::printf(
+        "startFileNumM = %d, startFormulaNumM = %d, startFileNumV = %d, "
+        "startFormulaNumV = %d, totalFormulas = %ld, numPassed = %ld\n",
+        startFileNumM, startFormulaNumM, startFileNumV, startFormulaNumV, totalFormulas, numPassed);
 
     getNextFormulaM(STREAM_REWIND);
     getNextFormulaV(STREAM_REWIND);
@@ -126,8 +126,7 @@ int resumeFrom(const char *arg) {
 void startUp(int argc, char **argv) {
     const time_t startTime = std::time(nullptr);
     if (std::signal(SIGINT, sigint_handler) == SIG_ERR) std::perror("signal(SIGINT)");
-    std::printf("quarnMain with %d background processes. Press Ctrl+C to exit.\n",
-                MB_NUM_CLIENTS);
+    std::printf("quarnMain with %d background processes. Press Ctrl+C to exit.\n", MB_NUM_CLIENTS);
 
     resetStream(streamM);
     resetStream(streamV);

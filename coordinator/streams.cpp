@@ -105,8 +105,9 @@ char *getNextFormulaLine(FormulaStream &s, int mode) {
         s.presFormulaNum = 0;
     }
     for (;;) {
-        while (fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE),
-                              s.current_file) != nullptr) {
+        // The coordinator is single-threaded: the read needs no stream lock.
+        while (fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE), s.current_file) !=
+               nullptr) {
             if (!skipLine(s.current_formula)) return s.current_formula;
         }
         // End of this file: move on to the next one in the catalogue.
