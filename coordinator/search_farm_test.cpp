@@ -352,4 +352,68 @@ TEST_F(SearchFarmTest, AClientThatNeverConfirmsIsNamedAfterTheTimeLimit) {
                          "\rall clients stopped and all shared memory freed. Exiting\n"));
 }
 
+// Formulas in the four variables that the real client compiles: M?m?V?v?k for the four
+// operators and k = 1..4 (1024 of them).
+std::vector<std::string> realFormulas() {
+    const std::string ops = "+-*/";
+    std::vector<std::string> out;
+    for (char k = '1'; k <= '4'; ++k)
+        for (char d : ops)
+            for (char a : ops)
+                for (char b : ops)
+                    for (char c : ops)
+                        out.push_back(std::string("M") + a + "m" + b + "V" + c + "v" + d + k);
+    return out;
+}
+
+class RealClientFarmTest : public SearchFarmTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        removeStrayShortSegment();
+        std::filesystem::copy_file(kRealClient, path("quarnClient"));
+    }
+};
+
+TEST_F(RealClientFarmTest, FindsAPassingPair) {
+    // Two M formulas pass with the last V; "m" does not compile to four variables.
+    writeFormulas("formulas_001.txt", {"M+m+V+v+1", "M-m+V*v/1", "M/m-V+v/2", "M-m+V*v*1", "m", "M+m*V*v+1"});
+
+    RunResult r = run();
+
+    expectCleanShutdown(r);
+    auto best = lines(readFile(path("best.txt")));
+    std::sort(best.begin(), best.end());
+    EXPECT_EQ((std::vector<std::string>{"M = M-m+V*v*1, V = M+m*V*v+1", "M = M-m+V*v/1, V = M+m*V*v+1"}), best);
+    EXPECT_NE(std::string::npos, r.out.find("*** score = 4 ***, M = M-m+V*v/1, V = M+m*V*v+1, process key = "));
+    EXPECT_EQ(2, count(r.out, "*** Passed !!!!! ***\n"));
+}
+
+TEST_F(RealClientFarmTest, CtrlCInATerminalStopsEveryClient) {
+    // The terminal sends SIGINT to its whole foreground process group; the clients must still
+    // confirm their stop and end.
+    writeFormulas("formulas_001.txt", realFormulas());
+    const std::string session = "quarn_test_" + std::to_string(getpid());
+    const std::string command = "cd " + dir + " && QUARN_MIN_FREE_KB=0 " + kQuarnMain +
+                                " > out.txt 2>&1; echo EXITED $? >> out.txt";
+    ASSERT_EQ(0, std::system(("tmux new-session -d -s " + session + " -x 200 -y 50 '" + command + "'").c_str()));
+
+    bool dispatching = waitFor([&] { return readFile(path("out.txt")).find("key = 1049\n") != std::string::npos; }, 30);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    std::system(("tmux send-keys -t " + session + " C-c").c_str());
+    bool ended = waitFor([&] { return readFile(path("out.txt")).find("EXITED") != std::string::npos; }, 90);
+    std::system(("tmux kill-session -t " + session + " 2>/dev/null").c_str());
+
+    ASSERT_TRUE(dispatching);
+    ASSERT_TRUE(ended);
+    RunResult r;
+    r.out = readFile(path("out.txt"));
+    const std::string exited = "EXITED 0\n";
+    ASSERT_EQ(exited, r.out.substr(r.out.size() - exited.size()));
+    r.out.resize(r.out.size() - exited.size());
+    r.status = 0;
+    expectCleanShutdown(r);
+    EXPECT_NE(std::string::npos, r.out.find("Received SIGINT (Ctrl+C). Now closing all processes.\n"));
+}
+
 }  // namespace
