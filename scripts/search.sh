@@ -1,8 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the three programs and runs the main job.
+# Installs what is missing, builds the three programs and runs a search in ./work: the
+# generator writes its first 20 formula files there (once), then quarnMain pairs them all.
+# Arguments are passed on to quarnMain (a resume argument, for instance).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
 scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
-build/bin/quarnClient || true
+
+mkdir -p work
+cd work
+if ! ls formulas* > /dev/null 2>&1; then
+    "$top/build/bin/zindel"
+fi
+cp "$top/build/bin/quarnClient" ./quarnClient
+
+# The search stops when free memory falls below QUARN_MIN_FREE_KB (32000000 kB unless set).
+# On a machine with less memory than that, stop at a tenth of its memory instead.
+if [ -z "${QUARN_MIN_FREE_KB:-}" ]; then
+    free_kb=$(awk '/^MemFree:/ {print $2}' /proc/meminfo)
+    if [ "$free_kb" -lt 32000000 ]; then
+        QUARN_MIN_FREE_KB=$(awk '/^MemTotal:/ {print int($2 / 10)}' /proc/meminfo)
+        export QUARN_MIN_FREE_KB
+        echo "free memory is below 32000000 kB: the search stops below $QUARN_MIN_FREE_KB kB"
+    fi
+fi
+exec "$top/build/bin/quarnMain" "$@"
