@@ -83,7 +83,7 @@ const std::vector<std::string> &referenceFiles() {
     return files;
 }
 
-class Driver : public testing::Test {
+class GeneratorDriver : public testing::Test {
 protected:
     void SetUp() override {
         dir = makeDir();
@@ -99,7 +99,7 @@ protected:
     std::string dir;
 };
 
-TEST_F(Driver, FirstRunWritesTwentyFiles) {
+TEST_F(GeneratorDriver, FirstRunWritesTwentyFiles) {
     Outcome o = runZindel(dir, "");
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out, namesPrinted(range(1, 20)) + "\nDone\n");
@@ -113,7 +113,7 @@ TEST_F(Driver, FirstRunWritesTwentyFiles) {
     EXPECT_EQ(file(1).substr(0, 18), "v+m+V+M, v-m+V+M, ");
 }
 
-TEST_F(Driver, SecondRunWritesTheSameFormulasUnderNewNames) {
+TEST_F(GeneratorDriver, SecondRunWritesTheSameFormulasUnderNewNames) {
     ASSERT_EQ(runZindel(dir, "").status, 0);
     Outcome o = runZindel(dir, "");
     EXPECT_EQ(o.status, 0);
@@ -121,7 +121,7 @@ TEST_F(Driver, SecondRunWritesTheSameFormulasUnderNewNames) {
     for (int n = 1; n <= 20; n++) EXPECT_TRUE(file(n) == file(n + 20)) << n;
 }
 
-TEST_F(Driver, FillsTheGapFirst) {
+TEST_F(GeneratorDriver, FillsTheGapFirst) {
     touch(name(1));
     touch(name(3));
     Outcome o = runZindel(dir, "");
@@ -135,14 +135,14 @@ TEST_F(Driver, FillsTheGapFirst) {
     EXPECT_EQ(entries(), 22u);
 }
 
-TEST_F(Driver, TwoArgumentsStartFromTheBeginning) {
+TEST_F(GeneratorDriver, TwoArgumentsStartFromTheBeginning) {
     Outcome o = runZindel(dir, "'M*pi+m-V/v' 'x'");
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out, namesPrinted(range(1, 20)) + "\nDone\n");
     for (int n = 1; n <= 20; n++) EXPECT_TRUE(file(n) == referenceFiles()[n - 1]) << n;
 }
 
-TEST_F(Driver, FailingResumeWritesNothing) {
+TEST_F(GeneratorDriver, FailingResumeWritesNothing) {
     Outcome o = runZindel(dir, "'sin(M)'");
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out,
@@ -155,7 +155,7 @@ TEST_F(Driver, FailingResumeWritesNothing) {
     EXPECT_EQ(entries(), 0u);
 }
 
-TEST_F(Driver, ResumeContinuesAfterTheGivenFormula) {
+TEST_F(GeneratorDriver, ResumeContinuesAfterTheGivenFormula) {
     Outcome o = runZindel(dir, "'log(M+pi)*m-V/v+1'");
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out,
@@ -182,7 +182,7 @@ TEST_F(Driver, ResumeContinuesAfterTheGivenFormula) {
     fs::remove_all(refDir);
 }
 
-TEST_F(Driver, AllNamesTakenWritesNothing) {
+TEST_F(GeneratorDriver, AllNamesTakenWritesNothing) {
     for (int n = 1; n <= 999; n++) touch(name(n));
     Outcome o = runZindel(dir, "");
     EXPECT_EQ(o.status, 0);
@@ -191,14 +191,14 @@ TEST_F(Driver, AllNamesTakenWritesNothing) {
     EXPECT_EQ(file(999), "keep");
 }
 
-TEST_F(Driver, FileThatCannotBeOpenedEndsTheRun) {
+TEST_F(GeneratorDriver, FileThatCannotBeOpenedEndsTheRun) {
     fs::create_symlink("missing/target", fs::path(dir) / name(1));
     Outcome o = runZindel(dir, "");
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out, "filename is: formulas_001.txt\nCould not open file\n");
 }
 
-TEST_F(Driver, FailedInsertionKeepsTheFileWrittenSoFar) {
+TEST_F(GeneratorDriver, FailedInsertionKeepsTheFileWrittenSoFar) {
     // 99 symbols: after its constant run the next candidate with '(' and n gets a function,
     // and "sqrt" with the 18-byte constant makes 98 + 18 + 4 = 120 bytes.
     std::string formula = "(M+V)*m-v";

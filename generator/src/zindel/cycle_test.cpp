@@ -49,7 +49,7 @@ uint64_t checksum(int count) {
     return hash;
 }
 
-TEST(Cycle, RunsOfTheFourKindsMatchTheRunTable) {
+TEST(GeneratorCycle, RunsOfTheFourKindsMatchTheRunTable) {
     struct Case {
         const char *x;
         size_t length;
@@ -74,7 +74,7 @@ TEST(Cycle, RunsOfTheFourKindsMatchTheRunTable) {
     }
 }
 
-TEST(Cycle, WorkedExampleComesOutExactly) {
+TEST(GeneratorCycle, WorkedExampleComesOutExactly) {
     standBefore("(M+n)*m-V/v+n");
     std::vector<std::string> run = takeRun();
     ASSERT_EQ(run.size(), 559u);
@@ -92,27 +92,27 @@ TEST(Cycle, WorkedExampleComesOutExactly) {
     }
 }
 
-TEST(Cycle, StartYieldsTheFirstAcceptedCandidate) {
+TEST(GeneratorCycle, StartYieldsTheFirstAcceptedCandidate) {
     EXPECT_STREQ(zindel(1, noText), "");
     EXPECT_STREQ(oldFormula, "");
     EXPECT_STREQ(zindel(0, nullptr), "v+m+V+M");
     EXPECT_STREQ(zindel(0, nullptr), "v-m+V+M");
 }
 
-TEST(Cycle, TwoStartsGiveTheSameSequence) {
+TEST(GeneratorCycle, TwoStartsGiveTheSameSequence) {
     zindel(1, noText);
     uint64_t first = checksum(20000);
     zindel(1, noText);
     EXPECT_EQ(checksum(20000), first);
 }
 
-TEST(Cycle, SignatureOfTheFirstFiftyThousandFormulas) {
+TEST(GeneratorCycle, SignatureOfTheFirstFiftyThousandFormulas) {
     // Any change of the sequence changes this; a commit that changes it says why.
     zindel(1, noText);
     EXPECT_EQ(checksum(50000), 0x942547ec98d01185ULL);
 }
 
-TEST(Cycle, LiteralAndFastDrawingGiveTheSameFormulas) {
+TEST(GeneratorCycle, LiteralAndFastDrawingGiveTheSameFormulas) {
     // From inside length 11, where candidates with parentheses are dense.
     char start[] = "MMMMM*(V+m)";
     next_try(1);

@@ -73,7 +73,7 @@ long compareFrom(const std::string &start, long steps) {
     return accepted;
 }
 
-TEST(FastDraw, SameAcceptedStringsAsLiteralSteppingFromTheStart) {
+TEST(GeneratorFastDraw, SameAcceptedStringsAsLiteralSteppingFromTheStart) {
     // From the empty table through the last string of the longest length walked.
     long steps = 0;
     long power = 1;
@@ -85,7 +85,7 @@ TEST(FastDraw, SameAcceptedStringsAsLiteralSteppingFromTheStart) {
     }
 }
 
-TEST(FastDraw, SameAcceptedStringsFromResumePositions) {
+TEST(GeneratorFastDraw, SameAcceptedStringsFromResumePositions) {
     // Positions of length 9 to 15, with parentheses, placeholders and N nearby. A walk of
     // 12^6 steps from a start whose first six symbols are M covers every string sharing
     // its symbols from position 6 on; the others start in the middle of such a block.
@@ -106,7 +106,7 @@ TEST(FastDraw, SameAcceptedStringsFromResumePositions) {
     EXPECT_GT(total, 1000);
 }
 
-TEST(FastDraw, WrapsAtTheLastLengthLikeTheOdometer) {
+TEST(GeneratorFastDraw, WrapsAtTheLastLengthLikeTheOdometer) {
     // 99 symbols, all N but the lowest four: the walk runs past the last string of length
     // 99 onto 99 times M, and no string in it is acceptable.
     std::string start(99, 'N');
@@ -125,7 +125,7 @@ TEST(FastDraw, WrapsAtTheLastLengthLikeTheOdometer) {
     EXPECT_EQ(preTest(render(first).data()), 1);
 }
 
-TEST(FastDraw, DeadSuffixesHaveNoAcceptedCompletion) {
+TEST(GeneratorFastDraw, DeadSuffixesHaveNoAcceptedCompletion) {
     // Random strings of length 5 to 12; for each position k <= 4 that suffixDead marks,
     // every one of the 12^k strings sharing the suffix is rejected.
     std::mt19937 rng(12345);
@@ -151,7 +151,7 @@ TEST(FastDraw, DeadSuffixesHaveNoAcceptedCompletion) {
     EXPECT_GT(checked, 1000);
 }
 
-TEST(FastDraw, NextAcceptedStepsTheGlobalTable) {
+TEST(GeneratorFastDraw, NextAcceptedStepsTheGlobalTable) {
     next_try(1);
     EXPECT_STREQ(nextAccepted(), "v+m+V+M");
     EXPECT_STREQ(nextAccepted(), "v-m+V+M");

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(Filter, DecidesEachCaseByItsRule) {
+TEST(GeneratorFilter, DecidesEachCaseByItsRule) {
     struct Case {
         const char *text;
         int result;
@@ -47,7 +47,7 @@ TEST(Filter, DecidesEachCaseByItsRule) {
     }
 }
 
-TEST(Filter, LooksAtTheFirst120CharactersOnly) {
+TEST(GeneratorFilter, LooksAtTheFirst120CharactersOnly) {
     std::string text = "(M+m)(V+v)";
     while (text.size() < 120) text += "+n";
     ASSERT_EQ(text.size(), 120u);

@@ -15,7 +15,7 @@
 
 namespace {
 
-class FormulaFile : public testing::Test {
+class GeneratorFormulaFile : public testing::Test {
 protected:
     void SetUp() override {
         char tmpl[] = "/tmp/zindel_file_XXXXXX";
@@ -33,7 +33,7 @@ protected:
     std::filesystem::path dir, old;
 };
 
-TEST_F(FormulaFile, TakesTheLowestFreeNumberEachTime) {
+TEST_F(GeneratorFormulaFile, TakesTheLowestFreeNumberEachTime) {
     char filename[FILENAME_SIZE];
     ASSERT_EQ(freeFilename(filename), 1);
     EXPECT_STREQ(filename, "formulas_001.txt");
@@ -50,7 +50,7 @@ TEST_F(FormulaFile, TakesTheLowestFreeNumberEachTime) {
     EXPECT_STREQ(filename, "formulas_005.txt");
 }
 
-TEST_F(FormulaFile, AllNamesTakenReportsTheLastTried) {
+TEST_F(GeneratorFormulaFile, AllNamesTakenReportsTheLastTried) {
     for (int n = 1; n <= 999; n++) {
         char name[32];
         snprintf(name, sizeof name, "formulas_%03d.txt", n);
@@ -61,7 +61,7 @@ TEST_F(FormulaFile, AllNamesTakenReportsTheLastTried) {
     EXPECT_STREQ(filename, "formulas_999.txt");
 }
 
-TEST_F(FormulaFile, WritesTenThousandLinesOfSevenThenAnEmptyLine) {
+TEST_F(GeneratorFormulaFile, WritesTenThousandLinesOfSevenThenAnEmptyLine) {
     char none[] = "";
     zindel(1, none);
     ASSERT_EQ(writeFormulaFile("formulas_001.txt"), WRITE_OK);
@@ -89,7 +89,7 @@ TEST_F(FormulaFile, WritesTenThousandLinesOfSevenThenAnEmptyLine) {
     EXPECT_EQ(all.find('\r'), std::string::npos);
 }
 
-TEST_F(FormulaFile, AppendsToWhatIsThere) {
+TEST_F(GeneratorFormulaFile, AppendsToWhatIsThere) {
     touch("formulas_001.txt");
     char none[] = "";
     zindel(1, none);
@@ -100,7 +100,7 @@ TEST_F(FormulaFile, AppendsToWhatIsThere) {
     EXPECT_EQ(first.substr(0, 10), "xv+m+V+M, ");
 }
 
-TEST_F(FormulaFile, OpenFailureIsReported) {
+TEST_F(GeneratorFormulaFile, OpenFailureIsReported) {
     // A name whose status query fails but that cannot be created: a dangling link into a
     // directory that does not exist.
     std::filesystem::create_symlink("missing/target", "formulas_001.txt");

@@ -32,7 +32,7 @@ std::string textWithParen(size_t len) {
     return s;
 }
 
-class Insertion : public testing::Test {
+class GeneratorInsertion : public testing::Test {
 protected:
     void SetUp() override {
         presConstantNum = 0;
@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(Insertion, TablesHoldTheExactBytes) {
+TEST_F(GeneratorInsertion, TablesHoldTheExactBytes) {
     EXPECT_STREQ(constantTbl[0], "1.0E-13");
     EXPECT_STREQ(constantTbl[6], "ln2");
     EXPECT_STREQ(constantTbl[7], "6.62607015E\xE2\x88\x92" "34");
@@ -59,7 +59,7 @@ TEST_F(Insertion, TablesHoldTheExactBytes) {
     EXPECT_EQ(withN, 9);
 }
 
-TEST_F(Insertion, ConstantTakesTheFirstPlaceholderOnly) {
+TEST_F(GeneratorInsertion, ConstantTakesTheFirstPlaceholderOnly) {
     EXPECT_EQ(constant("M*n+V-n", 1), "M*pi+V-n");
     EXPECT_EQ(constant("n", 18), "9.1093837015E31");
     EXPECT_EQ(constant("M+V", 3), "M+V");  // no placeholder: an unchanged copy
@@ -69,13 +69,13 @@ TEST_F(Insertion, ConstantTakesTheFirstPlaceholderOnly) {
     EXPECT_EQ(constant("sin(M)*n", 2), "sie(M)*n");
 }
 
-TEST_F(Insertion, FunctionGoesBeforeTheFirstParenthesis) {
+TEST_F(GeneratorInsertion, FunctionGoesBeforeTheFirstParenthesis) {
     EXPECT_EQ(funct("M*(V+m)-(v)", 3), "M*sin(V+m)-(v)");
     EXPECT_EQ(funct("(M+V)", 30), "nandelta(M+V)");
     EXPECT_EQ(funct("M+V", 2), "M+V");
 }
 
-TEST_F(Insertion, LengthLimitsCountBytes) {
+TEST_F(GeneratorInsertion, LengthLimitsCountBytes) {
     // 111 + 8 = 119: fits; the result is 119 bytes.
     EXPECT_EQ(funct(textWithParen(111), 30).size(), 119u);
     // 101 + 18 = 119 with the longest constant, U+2212 included.
@@ -85,7 +85,7 @@ TEST_F(Insertion, LengthLimitsCountBytes) {
     EXPECT_EQ(constant(withN, 10).size(), 118u);
 }
 
-TEST_F(Insertion, FailuresPrintTheirMessageAndEndWithZero) {
+TEST_F(GeneratorInsertion, FailuresPrintTheirMessageAndEndWithZero) {
     std::string n112(112, 'V');  // 112 + 16 = 128 bytes, no n at all: still a failure
     EXPECT_EXIT(
         {
@@ -144,7 +144,7 @@ TEST_F(Insertion, FailuresPrintTheirMessageAndEndWithZero) {
         testing::ExitedWithCode(0), "addFunct failed");
 }
 
-TEST_F(Insertion, FunctionNamesCoverTheirOwnLettersOnly) {
+TEST_F(GeneratorInsertion, FunctionNamesCoverTheirOwnLettersOnly) {
     struct Case {
         const char *text;
         int at;  // index of the letter asked about

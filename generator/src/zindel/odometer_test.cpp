@@ -33,7 +33,7 @@ std::string listing() {
 // In a death test child: the process's standard output goes to the checked error stream.
 void stdoutToStderr() { dup2(STDERR_FILENO, STDOUT_FILENO); }
 
-TEST(Odometer, StringsComeShortestFirstLeftmostFastest) {
+TEST(GeneratorOdometer, StringsComeShortestFirstLeftmostFastest) {
     EXPECT_STREQ(next_try(1), "");
     std::vector<std::string> texts;
     for (int n = 1; n <= 25; n++) texts.push_back(next_try(0));
@@ -48,7 +48,7 @@ TEST(Odometer, StringsComeShortestFirstLeftmostFastest) {
     EXPECT_STREQ(next_try(0), "MMM");
 }
 
-TEST(Odometer, StepCarriesRightwards) {
+TEST(GeneratorOdometer, StepCarriesRightwards) {
     struct Case {
         std::vector<int> before, after;
     } cases[] = {
@@ -66,14 +66,14 @@ TEST(Odometer, StepCarriesRightwards) {
     }
 }
 
-TEST(Odometer, LastLengthWrapsToAllM) {
+TEST(GeneratorOdometer, LastLengthWrapsToAllM) {
     setTable(std::vector<int>(99, 12));
     incsymblNumTbl();
     for (int i = 0; i < 99; i++) ASSERT_EQ(symblNumTbl[i], 1) << i;
     EXPECT_EQ(symblNumTbl[99], 0);
 }
 
-TEST(Odometer, Rendering) {
+TEST(GeneratorOdometer, Rendering) {
     struct Case {
         std::vector<int> codes;
         const char *text;
@@ -97,12 +97,12 @@ TEST(Odometer, Rendering) {
     EXPECT_STREQ(text, "x=m*v");
 }
 
-TEST(OdometerDeathTest, FullTableRendersDoneAndEndsWithOne) {
+TEST(GeneratorOdometerDeathTest, FullTableRendersDoneAndEndsWithOne) {
     setTable(std::vector<int>(SYMBL_TBL_SIZE, 4));
     EXPECT_EXIT(rendered(), testing::ExitedWithCode(1), "");
 }
 
-TEST(Odometer, ListingHasTwentySixThenTwentyFiveCodesPerLine) {
+TEST(GeneratorOdometer, ListingHasTwentySixThenTwentyFiveCodesPerLine) {
     setTable({});
     EXPECT_EQ(listing(), "\n");
 
@@ -125,7 +125,7 @@ TEST(Odometer, ListingHasTwentySixThenTwentyFiveCodesPerLine) {
     EXPECT_EQ(listing(), expected);
 }
 
-TEST(OdometerDeathTest, AppendingFillsNinetyNineThenEndsTheProcess) {
+TEST(GeneratorOdometerDeathTest, AppendingFillsNinetyNineThenEndsTheProcess) {
     setTable({});
     numTblPos = 0;
     for (int i = 0; i < 99; i++) addToNumTbl(1 + i % 12);

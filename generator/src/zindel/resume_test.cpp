@@ -39,7 +39,7 @@ std::string resume(const std::string &text, std::string *printed) {
     return result;
 }
 
-TEST(Resume, ReadsFormulasBackIntoCodes) {
+TEST(GeneratorResume, ReadsFormulasBackIntoCodes) {
     struct Case {
         const char *text;
         int result;
@@ -76,7 +76,7 @@ TEST(Resume, ReadsFormulasBackIntoCodes) {
     }
 }
 
-TEST(Resume, ReadsAtMost120Bytes) {
+TEST(GeneratorResume, ReadsAtMost120Bytes) {
     std::string text;
     while (text.size() < 200) text += "100+";
     text[150] = 'x';  // beyond the limit: never read
@@ -90,7 +90,7 @@ TEST(Resume, ReadsAtMost120Bytes) {
     EXPECT_EQ(p.codes, (std::vector<int>{1, 6, 5}));
 }
 
-TEST(ResumeDeathTest, AHundredthCodeEndsTheProcess) {
+TEST(GeneratorResumeDeathTest, AHundredthCodeEndsTheProcess) {
     std::string tokens99 = "M";
     for (int i = 0; i < 49; i++) tokens99 += "+M";
     EXPECT_EQ(parse(tokens99).codes.size(), 99u);
@@ -103,7 +103,7 @@ TEST(ResumeDeathTest, AHundredthCodeEndsTheProcess) {
         testing::ExitedWithCode(0), "^symbolNumTbl is full\n$");
 }
 
-TEST(Resume, ModePrintsTheRebuiltCandidate) {
+TEST(GeneratorResume, ModePrintsTheRebuiltCandidate) {
     std::string printed;
     EXPECT_EQ(resume("M*pi+m-V/v", &printed), "M*n+m-V/v");
     EXPECT_EQ(printed, "recovered formula: M*n+m-V/v\n");
@@ -131,7 +131,7 @@ std::string literalNextAccepted(const std::string &x) {
     }
 }
 
-TEST(Resume, ContinuesWithTheConstantRunThenTheNextCandidate) {
+TEST(GeneratorResume, ContinuesWithTheConstantRunThenTheNextCandidate) {
     std::string next = literalNextAccepted("(M+n)*m-V/v+n");
     std::string printed;
     EXPECT_EQ(resume("log(M+pi)*m-V/v+1", &printed), "(M+n)*m-V/v+n");
@@ -148,7 +148,7 @@ TEST(Resume, ContinuesWithTheConstantRunThenTheNextCandidate) {
     EXPECT_STREQ(zindel(0, nullptr), expectedRun(next)[0].c_str());
 }
 
-TEST(Resume, EmptyTextProceedsAsAStart) {
+TEST(GeneratorResume, EmptyTextProceedsAsAStart) {
     std::string printed;
     EXPECT_EQ(resume("", &printed), "");
     EXPECT_EQ(printed, "recovered formula: \n");
