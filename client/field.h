@@ -8,6 +8,9 @@
 // call touched. The compiled M is kept in the process-wide state while its text stays the
 // same, so a run of pairs with one M compiles M once.
 //
+// Code that writes the fields other than through evaluateFunction (tests stepping by hand)
+// calls fillFields() before the next evaluateFunction.
+//
 // Uses the process-wide state of state.h: arrayA, arrayB, lastT, fieldReach, varValues,
 // fixedNamesPtrs and the kept M (keptTextM, keptValidM, keptResultM, keptEvaluatorM).
 #pragma once
