@@ -9,7 +9,6 @@
 #include <string>
 
 #include "cycle.h"
-#include "filter.h"
 #include "state.h"
 
 namespace {
@@ -33,15 +32,6 @@ BENCHMARK(BM_FirstFormulasFast)->Unit(benchmark::kMillisecond);
 // Walks every string up to length 8 and part of length 9: tens of seconds, so once.
 void BM_FirstFormulasLiteral(benchmark::State &state) { firstFormulas(state, 0); }
 BENCHMARK(BM_FirstFormulasLiteral)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-void BM_PreTest(benchmark::State &state) {
-    char texts[][16] = {"(M+n)*m-V/v+n", "MM+v", "M+m+V+v-", "(M+V)(m+v)"};
-    for (auto _ : state) {
-        for (char *t : texts) benchmark::DoNotOptimize(preTest(t));
-    }
-    state.SetItemsProcessed(state.iterations() * 4);
-}
-BENCHMARK(BM_PreTest);
 
 void BM_DriverFirstRun(benchmark::State &state) {
     for (auto _ : state) {

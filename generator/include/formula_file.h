@@ -2,6 +2,7 @@
 // lowest free one taken for every new file. A file holds exactly 10000 lines, each of 7
 // formulas written as "%s, " and a LF, then one empty line (a lone LF); no CR, no header.
 // A formula never holds a comma, blank, CR or LF, so a reader splits lines at ", ".
+// Uses fileBuf (state.h) as the open file's stdio buffer.
 #pragma once
 
 #include "constants.h"
@@ -21,8 +22,3 @@ constexpr int WRITE_CLOSE_FAILED = 2;
 // process exits midway, so an incomplete file keeps everything written up to then).
 // Returns WRITE_OK, WRITE_OPEN_FAILED or WRITE_CLOSE_FAILED.
 int writeFormulaFile(const char *filename);
-
-// The whole driver: start, or resume after argv[1] when there is exactly one argument, then
-// write 20 new files in the current directory, printing the driver's messages. Returns the
-// exit status (0 for every ending it decides itself).
-int zindelMain(int argc, char **argv);

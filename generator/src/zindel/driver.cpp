@@ -1,4 +1,6 @@
 // The generator driver: start or resume the generation cycle, then write 20 new files.
+#include "driver.h"
+
 #include <cstdio>
 #include <cstring>
 

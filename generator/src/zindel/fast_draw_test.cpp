@@ -157,15 +157,4 @@ TEST(GeneratorFastDraw, DeadSuffixesHaveNoAcceptedCompletion) {
     EXPECT_GT(checked, rounds / 3);
 }
 
-TEST(GeneratorFastDraw, NextAcceptedStepsTheGlobalTable) {
-    next_try(1);
-    EXPECT_STREQ(nextAccepted(), "v+m+V+M");
-    EXPECT_STREQ(nextAccepted(), "v-m+V+M");
-    // seekAccepted is inclusive: an accepted table stays where it is.
-    int tbl[SYMBL_TBL_SIZE];
-    load(tbl, "(M+V)*m+v");
-    seekAccepted(tbl);
-    EXPECT_EQ(render(tbl), "(M+V)*m+v");
-}
-
 }  // namespace

@@ -6,13 +6,7 @@
 #include <cstdio>
 
 #include "cycle.h"
-
-namespace {
-
-// The open file's stdio buffer; static, so it is still there when exit() flushes it.
-char fileBuf[FILE_BUF_SIZE];
-
-}  // namespace
+#include "state.h"
 
 int freeFilename(char *filename) {
     struct stat st;

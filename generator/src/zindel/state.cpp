@@ -10,3 +10,4 @@ char oldFormula[OLD_FORMULA_SIZE];   // raw candidate of the current run
 int presConstantNum;                 // pending constant index, 0 for none
 int presFunctNum;                    // pending function index, 0 for none
 int drawFast = 1;                    // the program always draws the fast way
+char fileBuf[FILE_BUF_SIZE];        // formula file buffer
