@@ -5,7 +5,7 @@
 
 #include <climits>
 
-#include "in_dir_fixture.h"
+#include "run_util.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <sys/stat.h>
 
-#include "in_dir_fixture.h"
+#include "run_util.h"
 
 namespace {
 

@@ -29,7 +29,7 @@ TEST_F(SettingsProcessTest, ABadThresholdIsRefusedBeforeAnythingStarts) {
     EXPECT_EQ(1, r.status);
     EXPECT_EQ("", r.out);
     EXPECT_EQ("quarnMain: QUARN_MIN_FREE_KB must be a non-negative whole number of kB, not \"lots\"\n", r.err);
-    EXPECT_FALSE(fileExists(path("logfile.txt")));
+    EXPECT_EQ("", readFile(path("logfile.txt")));
 }
 
 }  // namespace

@@ -2,10 +2,11 @@
 // (Bad resume arguments end the process, and the exact output is checked, in
 // startup_process_test.)
 #include "startup.h"
+#include "streams.h"
 
 #include <regex>
 
-#include "in_dir_fixture.h"
+#include "run_util.h"
 
 namespace {
 

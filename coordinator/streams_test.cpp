@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "in_dir_fixture.h"
+#include "run_util.h"
 
 namespace {
 

@@ -7,20 +7,17 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "streams.h"
+
 std::string makeTempDir() {
     char pattern[] = "/tmp/quarn_test_XXXXXX";
-    const char *made = mkdtemp(pattern);
-    if (made == nullptr) {
-        perror("mkdtemp");
-        std::abort();
-    }
-    return made;
+    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+    return pattern;
 }
 
 void removeTree(const std::string &path) {
@@ -29,69 +26,82 @@ void removeTree(const std::string &path) {
 }
 
 void writeFile(const std::string &path, const std::string &content) {
-    std::ofstream out(path, std::ios::binary);
-    out << content;
+    std::ofstream(path, std::ios::binary) << content;
 }
 
 std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
-bool fileExists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
-
-pid_t startProgram(const std::string &dir, const std::vector<std::string> &argv,
-                   const std::vector<std::string> &extraEnv, const std::string &outDir) {
-    const std::string outPath = outDir + "/stdout.txt";
-    const std::string errPath = outDir + "/stderr.txt";
-    pid_t pid = fork();
+Process::Process(const std::string &dir, const std::vector<std::string> &argv,
+         const std::vector<std::string> &env)
+    : outDir(makeTempDir()) {
+    pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int in = open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || in < 0) _exit(126);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        for (const auto &e : extraEnv) putenv(const_cast<char *>(e.c_str()));
+        int out = open((outDir + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open((outDir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (chdir(dir.c_str()) != 0 || in < 0 || out < 0 || err < 0) _exit(126);
+        dup2(in, 0), dup2(out, 1), dup2(err, 2);
+        for (const auto &e : env) putenv(const_cast<char *>(e.c_str()));
         std::vector<char *> args;
         for (const auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
         args.push_back(nullptr);
         execv(args[0], args.data());
         _exit(127);
     }
-    if (pid > 0) setpgid(pid, pid);
-    return pid;
+    setpgid(pid, pid);
 }
 
-RunResult waitProgram(pid_t pid, int timeoutS, const std::string &outDir) {
-    RunResult result;
+std::string Process::out() const { return readFile(outDir + "/out"); }
+
+RunResult Process::wait(int timeoutS) {
+    RunResult r;
     int status = 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutS);
     while (waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(-pid, SIGKILL);
             waitpid(pid, &status, 0);
-            result.timedOut = true;
+            status = -1;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) result.status = 128 + WTERMSIG(status);
-    result.out = readFile(outDir + "/stdout.txt");
-    result.err = readFile(outDir + "/stderr.txt");
-    return result;
+    r.status = status == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = out();
+    r.err = readFile(outDir + "/err");
+    removeTree(outDir);
+    return r;
 }
 
-RunResult runProgram(const std::string &dir, const std::vector<std::string> &argv,
-                     const std::vector<std::string> &extraEnv, int timeoutS) {
-    const std::string outDir = makeTempDir();
-    RunResult result = waitProgram(startProgram(dir, argv, extraEnv, outDir), timeoutS, outDir);
-    removeTree(outDir);
-    return result;
+void InDirTest::SetUp() {
+    TempDirTest::SetUp();
+    oldCwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    clearState();
+}
+
+void InDirTest::TearDown() {
+    clearState();
+    std::filesystem::current_path(oldCwd);
+    TempDirTest::TearDown();
+}
+
+void InDirTest::clearState() {
+    resetStream(streamM);
+    resetStream(streamV);
+    numFiles = 0;
+    sigintReceived = 0;
+}
+
+void InDirTest::setCatalogue(const std::vector<std::pair<std::string, std::string>> &files) {
+    numFiles = 0;
+    for (const auto &[name, content] : files) {
+        writeFile(name, content);
+        std::snprintf(filenames[numFiles++], FILENAME_SIZE, "%s", name.c_str());
+    }
 }

@@ -1,5 +1,5 @@
-// Test helpers for the coordinator: a fresh temporary directory per test, small file helpers,
-// and running a program in that directory with its output captured.
+// Test helpers for the coordinator: a temporary directory per test, file helpers, and running
+// a program there with its output captured.
 #pragma once
 
 #include <sys/types.h>
@@ -13,34 +13,44 @@ std::string makeTempDir();
 void removeTree(const std::string &path);
 void writeFile(const std::string &path, const std::string &content);
 std::string readFile(const std::string &path);  // empty when the file does not exist
-bool fileExists(const std::string &path);
 
 struct RunResult {
-    int status = -1;    // exit status, or 128 + signal number
-    bool timedOut = false;
-    std::string out;    // standard output
-    std::string err;    // standard error
+    int status = -1;  // exit status; -1 after a time-out, 128 + n after signal n
+    std::string out, err;
 };
 
-// Starts argv[0] with the given arguments in `dir`, in a process group of its own, with
-// standard output and error going to files in `outDir` and `extraEnv` ("NAME=value") added
-// to the environment. Returns the process id (which is also the process group id).
-pid_t startProgram(const std::string &dir, const std::vector<std::string> &argv,
-                   const std::vector<std::string> &extraEnv, const std::string &outDir);
+// A program started in `dir` with `env` ("NAME=value") added, in a process group of its own
+// (its pid is the group id), its output going to files in a directory of its own.
+struct Process {
+    Process(const std::string &dir, const std::vector<std::string> &argv,
+        const std::vector<std::string> &env = {});
+    std::string out() const;         // standard output so far
+    RunResult wait(int timeoutS);    // on time-out kills the whole group
+    pid_t pid;
+    std::string outDir;
+};
 
-// Waits up to timeoutS for `pid`; on time-out kills its process group. Collects the output
-// files that startProgram made in `outDir`.
-RunResult waitProgram(pid_t pid, int timeoutS, const std::string &outDir);
+inline RunResult runProgram(const std::string &dir, const std::vector<std::string> &argv,
+                            const std::vector<std::string> &env = {}, int timeoutS = 120) {
+    return Process(dir, argv, env).wait(timeoutS);
+}
 
-// startProgram + waitProgram, with the output files kept outside `dir`.
-RunResult runProgram(const std::string &dir, const std::vector<std::string> &argv,
-                     const std::vector<std::string> &extraEnv = {}, int timeoutS = 60);
-
-// A test with its own temporary working directory, removed afterwards.
 class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override { dir = makeTempDir(); }
     void TearDown() override { removeTree(dir); }
     std::string path(const std::string &name) const { return dir + "/" + name; }
     std::string dir;
+};
+
+// A TempDirTest that works inside its directory, with both formula streams rewound, the
+// catalogue empty and no interrupt pending.
+class InDirTest : public TempDirTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    static void clearState();
+    // Writes the files (name, content) and makes them the catalogue, in this order.
+    static void setCatalogue(const std::vector<std::pair<std::string, std::string>> &files);
+    std::string oldCwd;
 };
