@@ -1,11 +1,22 @@
-// The literal field simulation, kept as the oracle for the client's scorer: it fills both
-// whole fields, compiles both formulas and steps all 998 inner cells in every cycle, exactly
-// as the scoring rules read, with nothing kept from one call to the next.
+// The oracle of the client's scorer and the pair corpus it is checked on.
 //
-// literalEvaluate(M text, V text) returns the pair's result (-1, 0, 1 or 4) and prints
-// "*** Passed !!!!! ***" on a pass. Afterwards literalLastT points at its newest field and
-// literalCycles holds the number of steps it ran, until the next call.
+// literalEvaluate(M text, V text) is the literal field simulation: it fills both whole fields,
+// compiles both formulas and steps all 998 inner cells in every cycle, exactly as the scoring
+// rules read, with nothing kept from one call to the next. It returns the pair's result (-1,
+// 0, 1 or 4) and prints "*** Passed !!!!! ***" on a pass. Afterwards literalLastT points at
+// its newest field and literalCycles holds the number of steps it ran, until the next call.
+//
+// loadCorpus() reads client/test/pairs.txt, one pair "M V" per line (formulas contain no
+// blank), grouped by M as the coordinator sends pairs. Built from the four variables, the
+// operators, the generator's constants (three with U+2212 as exponent sign) and function
+// names, it has passing pairs (some at cycle 16), pairs failing each check, texts that do not
+// compile, texts with N or loge, and values overflowing to inf or NaN. The pairs come in file
+// order; none when the file cannot be read.
 #pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "state.h"
 
@@ -13,3 +24,5 @@ extern const Cell *literalLastT;
 extern int literalCycles;
 
 int literalEvaluate(const char *textM, const char *textV);
+
+std::vector<std::pair<std::string, std::string>> loadCorpus();
