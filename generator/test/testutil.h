@@ -1,0 +1,61 @@
+// Test support for the generator: a table from a text and back, exits with their message,
+// and the run oracle: the formulas one raw candidate must yield, built directly from the run
+// table with plain string work, independently of the cycle's code.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "cycle.h"
+#include "fast_draw.h"
+#include "filter.h"
+#include "insertion.h"
+#include "odometer.h"
+#include "resume.h"
+#include "state.h"
+
+// Stores the codes of text in tbl, zeros after it.
+inline void load(int *tbl, const std::string &text) {
+    memset(tbl, 0, SYMBL_TBL_SIZE * sizeof(int));
+    for (size_t i = 0; i < text.size(); i++) tbl[i] = strchr(symbolChars, text[i]) - symbolChars;
+}
+
+// The text of tbl up to its first 0.
+inline std::string render(const int *tbl) {
+    std::string s;
+    for (int i = 0; i < SYMBL_TBL_SIZE && tbl[i] != 0; i++) s += symbolChars[tbl[i]];
+    return s;
+}
+
+// expr must print a message matching re on standard output and exit with status code.
+#define EXPECT_EXITS(expr, code, re) \
+    EXPECT_EXIT((dup2(STDERR_FILENO, STDOUT_FILENO), expr), testing::ExitedWithCode(code), re)
+
+// x with constant k in its first placeholder (none if k < 0), 1 in every further one, and
+// function j before its first '(' (none if j < 0).
+inline std::string decorate(const std::string &x, int j, int k) {
+    std::string out;
+    for (size_t i = 0; i < x.size(); i++) {
+        if (i == x.find('(') && j >= 0) out += functTbl[j];
+        if (x[i] != 'n') out += x[i];
+        if (x[i] == 'n') out += i == x.find('n') && k >= 0 ? constantTbl[k] : "1";
+    }
+    return out;
+}
+
+inline std::vector<std::string> expectedRun(const std::string &x) {
+    bool hasN = x.find('n') != std::string::npos, hasParen = x.find('(') != std::string::npos;
+    std::vector<std::string> run{decorate(x, -1, hasN ? 0 : -1)};
+    for (int j = 1; hasParen && j <= 30; j++) {
+        if (!hasN) run.push_back(decorate(x, j, -1));
+        for (int k = j == 1 ? 1 : 2; hasN && k <= 19; k++)
+            run.push_back(decorate(x, j, k % 19 ? k : 1));
+    }
+    for (int k = hasParen ? 2 : 1; hasN && k <= 18; k++) run.push_back(decorate(x, -1, k));
+    return run;
+}
