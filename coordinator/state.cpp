@@ -4,8 +4,8 @@
 char filenames[MAX_FILES][FILENAME_SIZE];
 int numFiles;
 
-FormulaStream streamM = {1, nullptr, {}, {}, 0, {}, 0, 0, 0, 0};
-FormulaStream streamV = {0, nullptr, {}, {}, 0, {}, 0, 0, 0, 0};
+FormulaStream streamM = {1, nullptr, {}, {}, 0, {}, 0, 0};
+FormulaStream streamV = {0, nullptr, {}, {}, 0, {}, 0, 0};
 
 int startFileNumM;
 int startFormulaNumM;

@@ -23,9 +23,6 @@ struct FormulaStream {
     char presFormula[LINE_BUF_SIZE];          // the formula last returned
     int presFileNum;                          // file number being read (0..numFiles)
     int presFormulaNum;                       // formulas returned from that file so far
-    int fieldCursorNum;                       // field number fieldCursorPos is valid for; 0: none
-    int fieldCursorPos;                       // offset in presFormulaLine where that field's
-                                              // walk begins (the end of the field before it)
 };
 extern FormulaStream streamM;
 extern FormulaStream streamV;

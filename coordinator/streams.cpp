@@ -1,10 +1,9 @@
 // The M and V formula streams: line reader and field walk (see streams.h).
 //
 // The dispatch loop asks the V stream for a formula about 10^12 times in a long search, so the
-// per-formula path does no allocation and no splitting from scratch: the stream keeps a cursor
-// at the end of the field it took last (fieldCursorNum / fieldCursorPos), and the next call
-// resumes the walk there. Whenever the cursor does not belong to the field asked for, the walk
-// starts again from the start of the line, which gives the same result.
+// per-formula path allocates nothing and copies nothing but the formula. Each call walks the
+// line from its start to the field it wants: a line holds a handful of short fields, and the
+// walk costs far less than one evaluation of a pair.
 #include "streams.h"
 
 #include <cstdio>
@@ -37,40 +36,21 @@ FILE *openCatalogueFile(const FormulaStream &s) {
 inline bool inCatalogue(int fileNum) { return fileNum >= 0 && fileNum < numFiles; }
 
 // Takes field number presFormulaInLine of presFormulaLine into presFormula (left empty when
-// that field does not exist or finishes the line) and leaves the cursor behind the field.
+// that field does not exist or finishes the line).
 void takeField(FormulaStream &s) {
-    const char *line = s.presFormulaLine;
-    int pos;
-    if (s.fieldCursorNum == s.presFormulaInLine) {
-        pos = s.fieldCursorPos;
-    } else {
-        // Walk from the start past the fields before the one asked for; one of them that
-        // finishes the line finishes it for this field too.
-        s.fieldCursorNum = 0;
-        pos = 0;
-        for (int field = 1; field < s.presFormulaInLine; field++) {
-            while (line[pos] == ',') pos++;
-            int start = pos;
-            while (line[start] == ' ') start++;
-            char c = line[start];
-            if (c == '\0' || c == ',' || c == '\r' || c == '\n') return;
-            while (line[pos] != ',' && line[pos] != '\0') pos++;
-        }
+    const char *p = s.presFormulaLine;
+    for (int field = 1;; field++) {
+        while (*p == ',') p++;  // a run of commas is one separator
+        if (*p == '\0') return;  // no such field: the line is finished
+        while (*p == ' ') p++;
+        if (*p == '\0' || *p == ',' || *p == '\r' || *p == '\n') return;  // empty, or line end
+        if (field == s.presFormulaInLine) break;
+        while (*p != ',' && *p != '\0') p++;
     }
-    s.fieldCursorNum = 0;
-    while (line[pos] == ',') pos++;
-    if (line[pos] == '\0') return;  // no such field: the line is finished
-    while (line[pos] == ' ') pos++;
-    char c = line[pos];
-    if (c == '\0' || c == ',' || c == '\r' || c == '\n') return;  // empty field, or line end
-    int len = 0;
-    while (!endsFormula(line[pos + len])) len++;
-    std::memcpy(s.presFormula, line + pos, static_cast<std::size_t>(len));
+    std::size_t len = 0;
+    while (!endsFormula(p[len])) len++;
+    std::memcpy(s.presFormula, p, len);
     s.presFormula[len] = '\0';
-    pos += len;
-    while (line[pos] != ',' && line[pos] != '\0') pos++;  // drop the rest of the field
-    s.fieldCursorNum = s.presFormulaInLine + 1;
-    s.fieldCursorPos = pos;
 }
 
 }  // namespace
@@ -80,8 +60,6 @@ void resetStream(FormulaStream &s) {
     s.presFormulaInLine = 0;
     s.presFormulaLine[0] = '\0';
     s.presFormula[0] = '\0';
-    s.fieldCursorNum = 0;
-    s.fieldCursorPos = 0;
 }
 
 char *getNextFormulaLine(FormulaStream &s, int mode) {
@@ -142,8 +120,6 @@ char *getNextFormula(FormulaStream &s, int mode) {
             }
             std::memcpy(s.presFormulaLine, line, std::strlen(line) + 1);
             s.presFormulaInLine = 1;
-            s.fieldCursorNum = 1;
-            s.fieldCursorPos = 0;
         }
         s.presFormula[0] = '\0';
         takeField(s);
