@@ -10,8 +10,10 @@ namespace fs = std::filesystem;
 
 static std::string name(int n) { return "formulas_" + std::to_string(1000 + n).substr(1) + ".txt"; }
 
-// The 20 files that follow a start (given empty) or a resume after given.
+// The 20 files that follow a start (given empty) or a resume after given, which rebuilds
+// the table from clear, as in a new process.
 static std::vector<std::string> expectedFiles(std::string given) {
+    next_try(1);
     zindel(given.empty() ? 1 : 2, given.data());
     std::vector<std::string> files(20);
     for (std::string &file : files) {
@@ -51,13 +53,14 @@ TEST(GeneratorDriver, WritesTwentyFilesAtTheLowestFreeNumbers) {
     run("'" + given + "'",
         "have formula to start at: " + given + "\nrecovered formula: (M+n)*m-V/v+n\n", 1,
         expectedFiles(given));
-    std::string x = "(M+n)*m-V/v+n", want;  // the other constants, then the next candidate
+    // The rest of the candidate's constants, then the first formula of the next, (M-n)*m-V/v+n.
+    std::string x = "(M+n)*m-V/v+n", want;
     for (int k = 1; k <= 18; k++) want += decorate(x, -1, k) + (k % 7 ? ", " : ", \n");
     EXPECT_EQ(file(1).substr(0, want.size() + 21), want + "(M-1.0E-13)*m-V/v+1, ");
     std::vector<std::string> start = expectedFiles("");
     run("M x", "", 21, start);  // two arguments: from the beginning
     for (int n = 2; n <= 22; n += n == 2 ? 2 : 1) fs::remove(dir + "/" + name(n));  // not 003
-    // The empty formula resumes at the start: the same files again, at 002, then 004 to 022.
+    // An empty formula resumes at the start: the same files again, at 002, then 004 to 022.
     run("''", "have formula to start at: \nrecovered formula: \n", 2, start, 3);
     // After the 18 constants of this 99-symbol candidate the next one gets functions, and
     // "sqrt" with an 18-byte constant makes 98 + 18 + 4 = 120 bytes. The 46 formulas before

@@ -48,13 +48,13 @@ inline std::string decorate(const std::string &x, int j, int k) {
     return out;
 }
 
+// The run of x, in the order of the run table.
 inline std::vector<std::string> expectedRun(const std::string &x) {
     bool hasN = x.find('n') != std::string::npos, hasParen = x.find('(') != std::string::npos;
     std::vector<std::string> run{decorate(x, -1, hasN ? 0 : -1)};
     for (int j = 1; hasParen && j <= 30; j++) {
-        if (!hasN) run.push_back(decorate(x, j, -1));
-        for (int k = j == 1 ? 1 : 2; hasN && k <= 19; k++)
-            run.push_back(decorate(x, j, k % 19 ? k : 1));
+        for (int k = j == 1 ? 1 : 2; hasN && k <= 18; k++) run.push_back(decorate(x, j, k));
+        run.push_back(decorate(x, j, hasN ? 1 : -1));
     }
     for (int k = hasParen ? 2 : 1; hasN && k <= 18; k++) run.push_back(decorate(x, -1, k));
     return run;

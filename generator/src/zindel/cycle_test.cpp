@@ -18,6 +18,7 @@ TEST(GeneratorCycle, RunsOfTheFourKindsFollowTheRunTable) {
         EXPECT_EQ(run.size(), length) << x;
         EXPECT_EQ(run, expectedRun(x)) << x;
     }
+    // The worked example, the last case above.
     EXPECT_EQ(run[0] + run[558], "(M+1.0E-13)*m-V/v+1(M+9.1093837015E31)*m-V/v+1");
     EXPECT_EQ(run[1] + run[19] + run[20], "log(M+pi)*m-V/v+1log(M+pi)*m-V/v+1sqrt(M+e)*m-V/v+1");
 }
