@@ -14,8 +14,3 @@ void seekAccepted(int *tbl);
 // One odometer step on symblNumTbl, then seekAccepted; renders the string into genFormula
 // and returns it (valid until the next call). Replaces the loop "next_try(0) until preTest".
 char *nextAccepted();
-
-// 1 if preTest rejects every string whose symbols from position k on equal those of tbl
-// (tbl holds the whole string, len symbols), judged by the rules seekAccepted prunes with.
-// Exposed for tests.
-int suffixDead(const int *tbl, int len, int k);

@@ -65,18 +65,6 @@ inline int positionsNeeded(int surplusClose, unsigned variables) {
 
 }  // namespace
 
-int suffixDead(const int *tbl, int len, int k) {
-    int surplusClose = 0;
-    unsigned variables = 0;
-    for (int j = len - 1; j >= k; j--) {
-        surplusClose += (tbl[j] == CLOSE) - (tbl[j] == OPEN);
-        variables |= variableBit[tbl[j]];
-        if (windowDead(tbl, len, j) || surplusClose < 0) return 1;
-        if (positionsNeeded(surplusClose, variables) > j) return 1;
-    }
-    return 0;
-}
-
 void seekAccepted(int *tbl) {
     int len = 0;
     while (len <= LAST_ODOMETER_POS && tbl[len] != 0) len++;
