@@ -5,8 +5,6 @@
 #include <benchmark/benchmark.h>
 #include <matheval.h>
 
-#include <cstdio>
-
 #include "field.h"
 #include "literal.h"
 
@@ -19,27 +17,21 @@ const auto corpus = loadCorpus();
 // The "Passed" lines of the scored pairs go nowhere; the reports go to std::cout, which keeps
 // the original stream.
 [[maybe_unused]] FILE *const quiet = stdout = std::fopen("/dev/null", "w");
-std::vector<double> *recording;  // where the scorer's evaluations are recorded, or null
+std::vector<std::vector<double>> recorded(corpus.size());  // per pair: m, M, v, V of each call
+std::size_t recording = 0;  // the pair whose evaluations are being recorded, while below size
 
 void BM_PerPair(benchmark::State &state) {
-    std::vector<std::vector<double>> values(corpus.size());  // per pair: m, M, v, V per call
-    for (std::size_t i = 0; state.range(0) == 2 && i < corpus.size(); ++i) {
-        recording = &values[i];
-        evaluateFunction(corpus[i].first.c_str(), corpus[i].second.c_str());
-        recording = nullptr;
-    }
+    for (; recording < corpus.size(); ++recording)
+        evaluateFunction(corpus[recording].first.c_str(), corpus[recording].second.c_str());
     void *evalM = nullptr;
     int countM, countV;
     char **names;
-    std::size_t scored = 0;
-    for (auto _ : state) {
+    for (std::size_t scored = 0; auto _ : state) {
         std::size_t i = scored++ % corpus.size();
         const char *m = corpus[i].first.c_str(), *v = corpus[i].second.c_str();
-        if (state.range(0) < 2) {
-            benchmark::DoNotOptimize(state.range(0) ? literalEvaluate(m, v)
-                                                    : evaluateFunction(m, v));
-            continue;
-        }
+        if (state.range(0) == 0) evaluateFunction(m, v);
+        if (state.range(0) == 1) literalEvaluate(m, v);
+        if (state.range(0) < 2) continue;
         if (i == 0 || corpus[i - 1].first != m) {  // the scorer keeps M while it stays
             if (evalM) evaluator_destroy(evalM);
             evalM = evaluator_create(const_cast<char *>(m));
@@ -48,9 +40,9 @@ void BM_PerPair(benchmark::State &state) {
         void *evalV = evalM && countM == 4 ? evaluator_create(const_cast<char *>(v)) : nullptr;
         if (!evalV) continue;
         evaluator_get_variables(evalV, &names, &countV);
-        for (std::size_t k = 0; k < values[i].size(); k += 4)  // M and V alternate
-            benchmark::DoNotOptimize(
-                __real_evaluator_evaluate(k % 8 ? evalV : evalM, 4, fixedNamesPtrs, &values[i][k]));
+        for (std::size_t k = 0; k < recorded[i].size(); k += 4)  // M and V take turns
+            benchmark::DoNotOptimize(__real_evaluator_evaluate(k % 8 ? evalV : evalM, 4,
+                                                               fixedNamesPtrs, &recorded[i][k]));
         evaluator_destroy(evalV);
     }
     if (evalM) evaluator_destroy(evalM);
@@ -63,9 +55,10 @@ BENCHMARK(BM_PerPair)
 }  // namespace
 
 // Every evaluation of the program's code passes through here (the benchmark links with
-// --wrap=evaluator_evaluate); its values are recorded while `recording` is set.
+// --wrap=evaluator_evaluate); the values of the scorer's first run are recorded.
 extern "C" double __wrap_evaluator_evaluate(void *e, int n, char **names, double *values) {
-    if (recording) recording->insert(recording->end(), values, values + 4);
+    if (recording < corpus.size())
+        recorded[recording].insert(recorded[recording].end(), values, values + 4);
     return __real_evaluator_evaluate(e, n, names, values);
 }
 

@@ -5,6 +5,7 @@
 // rules read, with nothing kept from one call to the next. It returns the pair's result (-1,
 // 0, 1 or 4) and prints "*** Passed !!!!! ***" on a pass. Afterwards literalLastT points at
 // its newest field and literalCycles holds the number of steps it ran, until the next call.
+// It binds the variables through the client's name table: setupClientState() comes first.
 //
 // loadCorpus() reads client/test/pairs.txt, one pair "M V" per line (formulas contain no
 // blank), grouped by M as the coordinator sends pairs. Built from the four variables, the
