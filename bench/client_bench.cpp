@@ -1,10 +1,13 @@
 // Per-pair cost over the pair corpus (in the coordinator's order, four times over) of the
 // client's scorer (0), of the literal field simulation (1), and of the expression library
 // calls alone that the scorer makes (2): its compiles and variable counts, and its evaluations
-// with the values recorded from a scorer run.
+// with the values recorded from a scorer run. BM_SearchPairs: the scorer (0) and the literal
+// simulation (1) on the search's own workload, the generator's first M formulas each with its
+// first 2500 formulas as V.
 #include <benchmark/benchmark.h>
 #include <matheval.h>
 
+#include "cycle.h"
 #include "field.h"
 #include "literal.h"
 
@@ -51,6 +54,17 @@ BENCHMARK(BM_PerPair)
     ->DenseRange(0, 2)
     ->Iterations(4 * corpus.size())
     ->Unit(benchmark::kMicrosecond);
+
+void BM_SearchPairs(benchmark::State &state) {
+    static std::vector<std::string> formulas;
+    for (zindel(1, nullptr); formulas.size() < 2500;) formulas.push_back(zindel(0, nullptr));
+    for (std::size_t pair = 0; auto _ : state) {
+        const char *m = formulas[pair / formulas.size()].c_str();
+        const char *v = formulas[pair++ % formulas.size()].c_str();
+        benchmark::DoNotOptimize(state.range(0) ? literalEvaluate(m, v) : evaluateFunction(m, v));
+    }
+}
+BENCHMARK(BM_SearchPairs)->DenseRange(0, 1)->Iterations(10000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
