@@ -76,4 +76,15 @@ TEST_F(ResumeFailureTest, EmptyCatalogueRefusesEveryFileNumber) {
                   "could not parse startFormulaNumM, or startFileNumM > numFiles\n");
 }
 
+TEST_F(ResumeFailureTest, ABadFreeMemoryThresholdIsRefusedBeforeAnythingStarts) {
+    for (const std::string bad : {"lots", "-1", "5kB", ""}) {
+        RunResult r = runProgram(dir, {QUARN_BIN_DIR "/quarnMain"}, {"QUARN_MIN_FREE_KB=" + bad});
+        EXPECT_EQ(1, r.status);
+        EXPECT_EQ("", r.out);
+        EXPECT_EQ("quarnMain: QUARN_MIN_FREE_KB must be a non-negative whole number of kB, not \"" +
+                      bad + "\"\n", r.err);
+    }
+    EXPECT_EQ("", readFile(path("logfile.txt")));
+}
+
 }  // namespace
