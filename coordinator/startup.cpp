@@ -63,43 +63,33 @@ void printUsage() {
 
 int resumeFrom(const char *arg) {
     std::printf("received: %s\n", arg);
+    // The six fields in order, each with its message when it is missing. The field after a
+    // file number also fails when that number does not name a catalogue file.
+    static const char *const failures[6] = {
+        "could not parse startFileNumM",
+        "could not parse startFormulaNumM, or startFileNumM > numFiles",
+        "could not parse startFileNumV",
+        "could not parse startFileNumV, or startFileNumV > numFiles",
+        "could not parse total formulas processed",
+        "could not parse total number passed",
+    };
+    long values[6];
     int pos = 0;
-    const char *field = nextField(arg, pos);
-    if (field == nullptr) {
-        std::puts("\n*********\ncould not parse startFileNumM");
-        return 0;
+    for (int i = 0; i < 6; i++) {
+        const char *field = nextField(arg, pos);
+        const bool badFileNum = (i == 1 || i == 3) && !isFileNum(static_cast<int>(values[i - 1]));
+        if (field == nullptr || badFileNum) {
+            std::printf("\n*********\n%s\n", failures[i]);
+            return 0;
+        }
+        values[i] = i < 4 ? readInt(field) : readLong(field);
     }
-    startFileNumM = readInt(field);
-    field = nextField(arg, pos);
-    if (field == nullptr || !isFileNum(startFileNumM)) {
-        std::puts("\n*********\ncould not parse startFormulaNumM, or startFileNumM > numFiles");
-        return 0;
-    }
-    startFormulaNumM = readInt(field);
-    field = nextField(arg, pos);
-    if (field == nullptr) {
-        std::puts("\n*********\ncould not parse startFileNumV");
-        return 0;
-    }
-    startFileNumV = readInt(field);
-    field = nextField(arg, pos);
-    if (field == nullptr || !isFileNum(startFileNumV)) {
-        std::puts("\n*********\ncould not parse startFileNumV, or startFileNumV > numFiles");
-        return 0;
-    }
-    startFormulaNumV = readInt(field);
-    field = nextField(arg, pos);
-    if (field == nullptr) {
-        std::puts("\n*********\ncould not parse total formulas processed");
-        return 0;
-    }
-    totalFormulas = readLong(field);
-    field = nextField(arg, pos);
-    if (field == nullptr) {
-        std::puts("\n*********\ncould not parse total number passed");
-        return 0;
-    }
-    numPassed = readLong(field);
+    startFileNumM = static_cast<int>(values[0]);
+    startFormulaNumM = static_cast<int>(values[1]);
+    startFileNumV = static_cast<int>(values[2]);
+    startFormulaNumV = static_cast<int>(values[3]);
+    totalFormulas = values[4];
+    numPassed = values[5];
 
     std::printf(
         "startFileNumM = %d, startFormulaNumM = %d, startFileNumV = %d, "
