@@ -12,6 +12,10 @@ int main(int argc, char **argv) {
     // reaches the whole foreground process group; a client ended by it would never confirm
     // its stop.
     std::signal(SIGINT, SIG_IGN);
+    // A closed output pipe must not end a client before it answers or confirms its stop.
+    std::signal(SIGPIPE, SIG_IGN);
+    // The output is shared with the coordinator's; each line goes out when it is complete.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     if (argc != 2) {
         std::printf("Usage: %s <number>\n", argv[0]);

@@ -1,7 +1,7 @@
 // The client farm: mailboxes, seeds and client processes (see farm.h).
 #include "farm.h"
 
-#include <spawn.h>
+#include <signal.h>
 #include <sys/shm.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,22 +15,27 @@
 #include "shutdown.h"
 #include "timing.h"
 
-extern char **environ;
-
 int runShellCommand(const char *command) {
-    char shell[] = "/bin/sh";
-    char flag[] = "-c";
-    char *argv[] = {shell, flag, const_cast<char *>(command), nullptr};
-    // The shell, and the client it starts, get a process group of their own: the terminal's
-    // Ctrl+C then reaches only the coordinator, which stops the clients through their mailboxes.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    pid_t pid;
-    int failed = posix_spawn(&pid, shell, nullptr, &attributes, argv, environ);
-    posix_spawnattr_destroy(&attributes);
-    if (failed != 0) return -1;
+    // Until the shell has a process group of its own, a Ctrl+C for the terminal's group reaches
+    // it too. The signals wait in this process meanwhile, and the shell ignores them.
+    sigset_t stops, old;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGHUP);
+    sigaddset(&stops, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stops, &old);
+    pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGINT, SIG_IGN);
+        signal(SIGHUP, SIG_IGN);
+        signal(SIGTERM, SIG_DFL);
+        setpgid(0, 0);
+        sigprocmask(SIG_SETMASK, &old, nullptr);
+        execl("/bin/sh", "sh", "-c", command, static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    if (pid < 0) return -1;
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return -1;
@@ -58,7 +63,7 @@ int stopClients(ClientInfo *records, int graceS, int limitS) {
                 ++waiting;
             }
         }
-        if (secondsSince(start) >= limitS) return waiting;
+        if (secondsSince(start) >= limitS) return 1;
         sleepSeconds(1);
         if (waiting == 0) return 0;
     }
@@ -74,7 +79,7 @@ void reportUnconfirmed(const ClientInfo *records) {
 // Ends the program after a failed farm: the clients started so far must not poll forever.
 [[noreturn]] static void abandonFarm() {
     std::fflush(stdout);
-    if (stopClients(clientInfoArr, 0, FAILED_FARM_WAIT_S) > 0) reportUnconfirmed(clientInfoArr);
+    if (stopClients(clientInfoArr, 0, FAILED_FARM_WAIT_S)) reportUnconfirmed(clientInfoArr);
     std::fflush(stdout);
     std::exit(1);
 }

@@ -64,6 +64,11 @@ std::vector<pid_t> processesIn(const std::string &dir) {
 
 class SearchFarmTest : public TempDirTest {
 protected:
+    // The runs leave their segments for the next run to take; the last test removes them.
+    static void TearDownTestSuite() {
+        for (int key = MB_KEY_BASE; key < MB_KEY_BASE + MB_NUM_CLIENTS; ++key)
+            shmctl(shmget(key, 0, 0), IPC_RMID, nullptr);
+    }
     void SetUp() override {
         TempDirTest::SetUp();
         std::filesystem::copy_file(client, path("quarnClient"));
@@ -213,24 +218,31 @@ TEST_F(SearchFarmTest, LowMemoryDuringTheSearchEndsIt) {
     EXPECT_LT(requests(MB_KEY_BASE).size(), 1u + 100u * 100u);
 }
 
-TEST_F(SearchFarmTest, CtrlCDuringTheSearchOrWhileTheFarmIsBuiltStopsEveryStartedClient) {
+TEST_F(SearchFarmTest, CtrlCOrAKillDuringTheSearchOrTheFarmStopsEveryStartedClient) {
     writeFormulas("formulas_001.txt", names("f", 100));
     writeFile(path("fake_rule.txt"), "delay_ms=20\n");
-    for (bool duringSearch : {true, false}) {
+    const struct { int signal; bool duringSearch; const char *message; } cases[] = {
+        {SIGINT, true, "Received SIGINT (Ctrl+C). Now closing all processes.\n"},
+        {SIGINT, false, "Received SIGINT (Ctrl+C). Now closing all processes.\n"},
+        {SIGTERM, true, "Received signal 15 (Terminated). Now closing all processes.\n"},
+    };
+    for (const auto &c : cases) {
+        for (int key = MB_KEY_BASE; key < MB_KEY_BASE + MB_NUM_CLIENTS; ++key)
+            std::filesystem::remove(path("requests_" + std::to_string(key) + ".log"));
         Process run(dir, {kQuarnMain}, kDispatch);
         ASSERT_TRUE(waitFor([&] {
-            return duringSearch ? allRequests().size() > 200 : run.out().find("key = 1005\n") != std::string::npos;
+            return c.duringSearch ? allRequests().size() > 200 : run.out().find("key = 1005\n") != std::string::npos;
         }, 30));
-        kill(-run.pid, SIGINT);  // as a terminal does: the whole process group
+        kill(c.signal == SIGINT ? -run.pid : run.pid, c.signal);  // Ctrl+C: the whole process group
         RunResult r = run.wait(120);
 
         EXPECT_EQ(0, r.status);
-        EXPECT_NE(std::string::npos, r.out.find("Received SIGINT (Ctrl+C). Now closing all processes.\n"));
+        EXPECT_NE(std::string::npos, r.out.find(c.message)) << r.out;
         EXPECT_EQ(std::string::npos, r.out.find("all done."));
         EXPECT_EQ(std::string::npos, r.out.find("Timer expired"));
         const int started = count(r.out, "starting background process quarnClient with key = ");
         EXPECT_EQ(started, count(r.out, "received exit confirmation from client "));
-        EXPECT_EQ(duringSearch, started == 50);
+        EXPECT_EQ(c.duringSearch, started == 50);
         EXPECT_TRUE(r.out.ends_with(kFinal));
     }
 }

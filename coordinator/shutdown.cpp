@@ -1,18 +1,26 @@
 // The end of every run (see shutdown.h).
 #include "shutdown.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "dispatch.h"
 #include "farm.h"
 #include "streams.h"
 
-void sigint_handler(int) { sigintReceived = 1; }
+void sigint_handler(int signal) {
+    if (!sigintReceived) sigintReceived = signal;
+}
 
 void pollInterrupt() {
     if (!sigintReceived) return;
-    std::puts("Received SIGINT (Ctrl+C). Now closing all processes.");
+    if (sigintReceived == SIGINT)
+        std::puts("Received SIGINT (Ctrl+C). Now closing all processes.");
+    else
+        std::printf("Received signal %d (%s). Now closing all processes.\n",
+                    static_cast<int>(sigintReceived), strsignal(sigintReceived));
     std::fflush(stdout);
     collectLastReplies(0);
     closeAndFree(clientInfoArr);
@@ -21,7 +29,7 @@ void pollInterrupt() {
 void closeAndFree(ClientInfo *records) {
     getNextFormulaLineM(2);
     getNextFormulaLineV(2);
-    if (stopClients(records, STOP_GRACE_S, STOP_LIMIT_S) > 0) {
+    if (stopClients(records, STOP_GRACE_S, STOP_LIMIT_S)) {
         std::puts("Timer expired! Exiting the loop");
         reportUnconfirmed(records);
     }

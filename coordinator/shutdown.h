@@ -1,10 +1,13 @@
 // The end of every run: stop letters to the clients, a bounded wait for their confirmations,
-// exit status 0. Ctrl+C reaches it through the sigintReceived flag, which every loop polls.
+// exit status 0. Ctrl+C (and SIGHUP, SIGTERM) reach it through the sigintReceived flag, which
+// every loop polls.
 #pragma once
 
 #include "state.h"
 
-// The SIGINT handler: only sets sigintReceived. Further interrupts change nothing.
+// The handler of SIGINT, and of SIGHUP and SIGTERM (a lost terminal or a plain kill must not
+// leave 50 clients polling as the superuser): only sets sigintReceived to the signal number.
+// Further signals change nothing.
 void sigint_handler(int signal);
 
 // When Ctrl+C was pressed: prints the interrupt message, collects the replies already waiting

@@ -116,6 +116,11 @@ int resumeFrom(const char *arg) {
 void startUp(int argc, char **argv) {
     const time_t startTime = std::time(nullptr);
     if (std::signal(SIGINT, sigint_handler) == SIG_ERR) std::perror("signal(SIGINT)");
+    std::signal(SIGHUP, sigint_handler);
+    std::signal(SIGTERM, sigint_handler);
+    // Output to a closed pipe (a pager or tee that ended) must not end the run without the
+    // shutdown: the write fails quietly instead.
+    std::signal(SIGPIPE, SIG_IGN);
     std::printf("quarnMain with %d background processes. Press Ctrl+C to exit.\n", MB_NUM_CLIENTS);
 
     resetStream(streamM);

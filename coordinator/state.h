@@ -67,4 +67,4 @@ extern long minFreeKb;   // free memory (kB) below which the search ends; QUARN_
 extern int yieldWhenIdle;  // 1 when there are fewer processors than pollers (sched_yield)
 
 // ---- Set by the SIGINT handler; every loop polls it and hands over to the shutdown.
-extern volatile std::sig_atomic_t sigintReceived;
+extern volatile std::sig_atomic_t sigintReceived;  // 0, or the number of the signal
