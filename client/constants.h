@@ -60,11 +60,6 @@ static_assert(LONGEST_WHOLE_M + 2 <= static_cast<int>(FORMULA_BUF_SIZE),
 // The scan never reads past the segment: V's last character is read at 3 + M + V.
 static_assert(3 + LONGEST_WHOLE_M + LONGEST_WHOLE_V + 1 < static_cast<int>(MB_SIZE));
 
-// ---- Polling.
-// Processors needed so that all 50 clients and the coordinator can poll without pause; with
-// fewer, an idle poll yields the processor to the processes that have work.
-constexpr long POLLERS = MB_NUM_CLIENTS + 1;
-
 // ---- Verdict of one cycle's checks while the pair is still open: 2, the spread check's
 // result for a field that spread as required (never a final score).
 constexpr int FIELD_GOES_ON = 2;

@@ -33,6 +33,10 @@ constexpr int MB_KEY_BASE = 1000;    // key of client 0; client n has key 1000 +
 constexpr int MB_NUM_CLIENTS = 50;   // clients, and so mailboxes, per run
 constexpr std::size_t MB_SIZE = 1000;  // bytes per segment; both sides ask for exactly this
 
+// Processes that poll in a full farm: the 50 clients and the coordinator. With fewer
+// processors online, both sides yield the processor after a poll that finds nothing to do.
+constexpr long POLLERS = MB_NUM_CLIENTS + 1;
+
 constexpr char MB_WRITING = 'x';
 constexpr char MB_RUN = 'r';
 constexpr char MB_SELFTEST = 't';

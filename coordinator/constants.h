@@ -25,6 +25,3 @@ constexpr int FAILED_FARM_WAIT_S = 5;        // wait for confirmations when the 
 constexpr long DEFAULT_MIN_FREE_KB = 32000000;  // the search goes on while free memory >= this
 constexpr long SELFTEST_AT_TOTAL = 500;      // the pair written while totalFormulas is 500 is 't'
 
-// Processors needed so that the clients and the coordinator can all poll without pause;
-// with fewer, idle polls yield the processor.
-constexpr long POLLERS = MB_NUM_CLIENTS + 1;
