@@ -22,32 +22,10 @@ const std::string kQuarnMain = QUARN_BIN_DIR "/quarnMain";
 const std::vector<std::string> kDispatch = {"QUARN_MIN_FREE_KB=0"};
 const std::string kFinal = "\rall clients stopped and all shared memory freed. Exiting\n";
 
-std::vector<std::string> lines(const std::string &text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
-int count(const std::string &text, const std::string &what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 std::vector<std::string> names(const std::string &stem, int n) {
     std::vector<std::string> out;
     for (int i = 0; i < n; ++i) out.push_back(stem + std::to_string(i));
     return out;
-}
-
-bool waitFor(const std::function<bool()> &done, int limitS) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitS);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 // Processes working in `dir`: the clients of a run there.
