@@ -25,3 +25,21 @@ constexpr int FAILED_FARM_WAIT_S = 5;        // wait for confirmations when the 
 constexpr long DEFAULT_MIN_FREE_KB = 32000000;  // the search goes on while free memory >= this
 constexpr long SELFTEST_AT_TOTAL = 500;      // the pair written while totalFormulas is 500 is 't'
 
+// A resumed total (pairs or passes) above this is refused: the counts must be able to grow for
+// as long as any search can run (10^18 pairs take 30,000 years at 10^6 pairs/s).
+constexpr long MAX_RESUME_TOTAL = 1000000000000000000L;
+
+// ---- Mailbox keys. A run uses MB_NUM_CLIENTS keys from its key base on (QUARN_KEY_BASE).
+constexpr int KEY_RANGE_STEP = MB_NUM_CLIENTS;  // "auto" tries 1000, 1050, 1100, ...
+constexpr int AUTO_KEY_RANGES = 64;             // ranges "auto" tries before it gives up
+constexpr unsigned MAILBOX_MODE_MAX = 0660;     // a mailbox open to others is not ours to use
+
+// ---- Client faults.
+constexpr int CLIENT_START_LIMIT_S = 10;     // a started client must attach within this time
+constexpr int ORPHAN_STOP_LIMIT_S = 10;      // clients of an earlier run must stop within this
+// A client holding one pair this long is taken as hung. The slowest pair of the first catalogue
+// takes well under a second of processor time; with 50 clients sharing 2 processors a pair's
+// wall time stays under a few seconds.
+constexpr int DEFAULT_HOLD_LIMIT_S = 60;
+constexpr int MAX_CLIENT_RESTARTS = 3;       // replacements per key before the key is given up
+

@@ -7,8 +7,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "farm.h"
 #include "records.h"
-#include "shutdown.h"
+#include "replies.h"
 #include "streams.h"
 #include "timing.h"
 
@@ -22,8 +23,7 @@ struct LoopState {
     int memoryLineWritten; // 1 once the "Memory too low" line has been written
 };
 
-char lineBuf[LOG_LINE_SIZE];  // the log, progress and score lines are built here
-char replySettled[MB_NUM_CLIENTS];  // at the end: 1 once a mailbox's last reply is dealt with
+char lineBuf[LOG_LINE_SIZE];  // the memory line is built here
 
 void writeMemoryLine(LoopState &loop) {
     char stamp[STAMP_SIZE];
@@ -34,120 +34,203 @@ void writeMemoryLine(LoopState &loop) {
     loop.memoryLineWritten = 1;
 }
 
-void writeProgressLine(const char *m, const char *v) {
-    std::snprintf(lineBuf, sizeof lineBuf,
-                  "log. M = %s, V = %s, fileM = %d, formulaM = %d, fileNumV = %d, "
-                  "formulaNumV = %d, total = %ld, numPassed = %ld\n",
-                  m, v, presFileNumM, presFormulaNumM, presFileNumV, presFormulaNumV,
-                  totalFormulas, numPassed);
-    logAppend(lineBuf);
-    std::fputs(lineBuf, stdout);
-    std::fflush(stdout);
+void noteNextPair(const char *m, const char *v, const PairPlace &place) {
+    std::snprintf(nextPair.m, sizeof nextPair.m, "%s", m);
+    std::snprintf(nextPair.v, sizeof nextPair.v, "%s", v);
+    nextPair.letter = MB_RUN;
+    nextPair.place = place;
 }
 
-// Hands the pair to the first idle mailbox, collecting the reply that mailbox holds. Gives the
-// pair up after 10 seconds without an idle mailbox.
-void placePair(const char *m, const char *v) {
-    time_t assignTimer = std::time(nullptr);
+// Writes the progress line at the oldest pair without a recorded result, taking the results
+// that have arrived first; the pair (m, v) at `current`, about to be sent, when there is none.
+void writeSafeProgressLine(const char *m, const char *v, const PairPlace &current) {
+    const PairPlace *oldest = &current;
+    for (ClientInfo &c : clientInfoArr) {
+        if (!c.unsettled || c.place.seq < 0 || settleReply(c, mbLoadLetter(c.shm_ptr))) continue;
+        if (c.place.seq < oldest->seq) m = c.lastM, v = c.lastV, oldest = &c.place;
+    }
+    for (int i = 0; i < handOnCount; ++i) {
+        const PendingPair &p = handOnQueue[i];
+        if (p.place.seq < oldest->seq) m = p.m, v = p.v, oldest = &p.place;
+    }
+    writeProgressLine(m, v, *oldest);
+}
+
+// Hands the pair to the first idle mailbox of a serving client, collecting the reply that
+// mailbox holds. Returns 1 when it was sent, 0 when no mailbox was idle.
+int trySend(const char *m, const char *v, char letter, const PairPlace &place, time_t now) {
+    for (ClientInfo &c : clientInfoArr) {
+        if (!servesPairs(c) || !settleReply(c, mbLoadLetter(c.shm_ptr))) continue;
+        std::strcpy(c.lastM, m);
+        std::strcpy(c.lastV, v);
+        c.place = place;
+        c.sentLetter = letter;
+        c.sentAt = now;
+        c.unsettled = 1;
+        mbWriteRequest(c.shm_ptr, m, v, letter);
+        return 1;
+    }
+    return 0;
+}
+
+// Sends the pair, polling until a mailbox is idle; after 10 seconds the pair is given up and
+// recorded in unevaluated.txt. A new pair is counted in totalFormulas when sent; a pair handed
+// on from a failed client was counted already.
+RunEnd placePair(const char *m, const char *v, char letter, const PairPlace &place, bool isNew) {
+    const time_t assignTimer = std::time(nullptr);
     for (;;) {
-        if (secondsSince(assignTimer) >= ASSIGN_TIMEOUT_S) {
+        const time_t now = std::time(nullptr);
+        if (std::difftime(now, assignTimer) >= ASSIGN_TIMEOUT_S) {
             std::puts("----- time out waiting for assign -----");
-            return;
+            appendUnevaluated(m, v);
+            return END_NONE;
         }
-        for (ClientInfo &c : clientInfoArr) {
-            char letter = mbLoadLetter(c.shm_ptr);
-            if (!mbIsIdle(letter)) continue;
-            if (letter == MB_SCORED) collectScore(c);
-            std::strcpy(c.lastM, m);
-            std::strcpy(c.lastV, v);
-            mbWriteRequest(c.shm_ptr, m, v,
-                           totalFormulas == SELFTEST_AT_TOTAL ? MB_SELFTEST : MB_RUN);
-            ++totalFormulas;
-            return;
+        if (trySend(m, v, letter, place, now)) {
+            if (isNew) ++totalFormulas;
+            return END_NONE;
         }
         if (yieldWhenIdle) sched_yield();
-        pollInterrupt();
+        if (sigintReceived) return END_SIGNAL;
+        RunEnd end = watchClients(now);
+        if (end != END_NONE) return end;
     }
 }
 
-// One pass of the V stream for the formula m. Returns early when stop.txt appears or free
-// memory runs low; the M loop then ends the search.
-void walkV(const char *m, LoopState &loop) {
-    const char *v;
-    while ((v = getNextFormulaV(0)) != nullptr) {
-        pollInterrupt();
-        time_t now = std::time(nullptr);
-        if (std::difftime(now, loop.checkTimer) >= CHECK_INTERVAL_S) {
-            if (isStop()) return;
-            loop.freeKb = memLeft();
-            if (loop.freeKb < minFreeKb) {
-                writeMemoryLine(loop);
-                return;
-            }
-            loop.checkTimer = now;
-        }
-        if (std::difftime(now, loop.progressTimer) >= PROGRESS_INTERVAL_S) {
-            writeProgressLine(m, v);
-            loop.progressTimer = now;
-        }
-        placePair(m, v);
+// Sends the pairs waiting to be handed on, oldest first.
+RunEnd placeHandedOn() {
+    while (handOnCount > 0) {
+        const PendingPair &p = handOnQueue[0];
+        RunEnd end = placePair(p.m, p.v, p.letter, p.place, false);
+        if (end != END_NONE) return end;
+        --handOnCount;
+        std::memmove(handOnQueue, handOnQueue + 1, handOnCount * sizeof(PendingPair));
     }
+    return END_NONE;
+}
+
+// The checks made before a pair is sent: signals, once a second the stop file, free memory and
+// the clients, every 10 seconds the progress line.
+RunEnd checkBeforePair(const char *m, const char *v, const PairPlace &place, LoopState &loop) {
+    if (sigintReceived) return END_SIGNAL;
+    const time_t now = std::time(nullptr);
+    if (std::difftime(now, loop.checkTimer) >= CHECK_INTERVAL_S) {
+        if (isStop()) return END_STOP_FILE;
+        loop.freeKb = memLeft();
+        if (loop.freeKb < minFreeKb) {
+            writeMemoryLine(loop);
+            return END_LOW_MEMORY;
+        }
+        loop.checkTimer = now;
+    }
+    RunEnd end = watchClients(now);
+    if (end != END_NONE) return end;
+    if (std::difftime(now, loop.progressTimer) >= PROGRESS_INTERVAL_S) {
+        writeSafeProgressLine(m, v, place);
+        loop.progressTimer = now;
+    }
+    return END_NONE;
+}
+
+// One pass of the V stream for the formula m, taken at (fileM, formulaM). Returns END_NONE when
+// the walk is complete; otherwise why it stopped, with nextPair set to the pair not sent.
+RunEnd walkV(const char *m, int fileM, int formulaM, LoopState &loop) {
+    PairPlace place = {fileM, formulaM, presFileNumV, presFormulaNumV, 0};  // the last V taken
+    const char *v;
+    while ((v = getNextFormulaV(STREAM_NEXT)) != nullptr) {
+        place = {fileM, formulaM, presFileNumV, presFormulaNumV, totalFormulas};
+        RunEnd end = checkBeforePair(m, v, place, loop);
+        if (end == END_NONE) end = placeHandedOn();
+        place.seq = totalFormulas;
+        if (end == END_NONE)
+            end = placePair(m, v, totalFormulas == SELFTEST_AT_TOTAL ? MB_SELFTEST : MB_RUN, place,
+                            true);
+        if (end != END_NONE) {
+            noteNextPair(m, v, place);
+            return end;
+        }
+    }
+    if (!streamV.openFailed) return END_NONE;
+    // The V files behind an unreadable one would never be reached: the run ends here.
+    noteNextPair(m, "", {fileM, formulaM, place.fileV, place.formulaV + 1, totalFormulas});
+    return END_UNREADABLE;
 }
 
 }  // namespace
 
-void collectScore(ClientInfo &c) {
-    int score = mbReadScore(c.shm_ptr);
-    ++numPassed;
-    std::snprintf(lineBuf, sizeof lineBuf, "*** score = %d ***, M = %s, V = %s, process key = %d\n",
-                  score, c.lastM, c.lastV, c.key);
-    appendBest(c.lastM, c.lastV);
-    std::fputs(lineBuf, stdout);
-}
-
-void collectLastReplies(int waitS) {
-    const timespec nap = {0, 1000 * 1000};
-    time_t start = std::time(nullptr);
-    for (;;) {
-        int pending = 0;
-        for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
-            ClientInfo &c = clientInfoArr[i];
-            if (!c.active || replySettled[i]) continue;
-            char letter = mbLoadLetter(c.shm_ptr);
-            if (!mbIsIdle(letter)) {
-                ++pending;
-                continue;
-            }
-            if (letter == MB_SCORED) collectScore(c);
-            replySettled[i] = 1;
-        }
-        if (pending == 0 || sigintReceived || secondsSince(start) >= waitS) break;
-        nanosleep(&nap, nullptr);
-    }
-    std::fflush(stdout);
-}
-
-void runSearch() {
+RunEnd runSearch() {
     LoopState loop = {std::time(nullptr), std::time(nullptr), memLeft(), 0};
-    const char *m;
-    while ((m = getNextFormulaM(0)) != nullptr) {
-        if (isStop()) {
-            std::fputs("*** stop.txt file detected, Exiting. ***", stdout);
+    long mTaken = 0;
+    RunEnd cut = END_NONE;  // why the last V walk stopped early (stop file, low memory)
+    RunEnd end = END_NONE;
+    while (end == END_NONE) {
+        const char *m = getNextFormulaM(STREAM_NEXT);
+        // The run ends at the M after a V walk that stopped early; that M is never used.
+        if (cut != END_NONE) {
+            if (m != nullptr && isStop()) std::fputs("*** stop.txt file detected, Exiting. ***", stdout);
+            end = cut;
             break;
         }
-        if (loop.freeKb < minFreeKb) {
+        if (m == nullptr) {
+            end = streamM.openFailed ? END_UNREADABLE : END_ALL_DONE;
+            noteNextPair("", "", {presFileNumM, presFormulaNumM + 1, 0, 1, totalFormulas});
+            break;
+        }
+        noteNextPair(m, "", {presFileNumM, presFormulaNumM, 0, 1, totalFormulas});
+        if (mCountLimit > 0 && mTaken == mCountLimit) {
+            end = END_M_COUNT;
+        } else if (isStop()) {
+            std::fputs("*** stop.txt file detected, Exiting. ***", stdout);
+            end = END_STOP_FILE;
+        } else if (loop.freeKb < minFreeKb) {
             // A reading below the threshold before the first pass is reported like any other.
             if (!loop.memoryLineWritten) writeMemoryLine(loop);
-            break;
+            end = END_LOW_MEMORY;
+        } else {
+            ++mTaken;
+            end = walkV(m, presFileNumM, presFormulaNumM, loop);
+            if (end == END_STOP_FILE || end == END_LOW_MEMORY) cut = end, end = END_NONE;
+            getNextFormulaV(STREAM_REWIND);
         }
-        walkV(m, loop);
-        getNextFormulaV(2);
     }
-    std::puts("all done.");
+    if (end != END_SIGNAL && end != END_NO_CLIENTS) {
+        std::puts("all done.");
+        std::fflush(stdout);
+        napUnlessInterrupted(END_PAUSE_S);
+    }
+    return end;
+}
+
+void settleLastPairs(int waitS) {
+    const timespec nap = {0, 1000 * 1000};
+    const time_t start = std::time(nullptr);
+    const int signals = signalCount;
+    for (;;) {
+        const time_t now = std::time(nullptr);
+        watchClients(now);
+        while (handOnCount > 0) {
+            const PendingPair &p = handOnQueue[0];
+            if (!trySend(p.m, p.v, p.letter, p.place, now)) break;
+            --handOnCount;
+            std::memmove(handOnQueue, handOnQueue + 1, handOnCount * sizeof(PendingPair));
+        }
+        int open = handOnCount;
+        for (ClientInfo &c : clientInfoArr)
+            if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) && c.place.seq >= 0)
+                ++open;
+        if (open == 0 || signalCount != signals || std::difftime(now, start) >= waitS) break;
+        nanosleep(&nap, nullptr);
+    }
+    auto giveUp = [](const char *m, const char *v) {
+        appendUnevaluated(m, v);
+        std::printf("\rpair M = %s, V = %s has no result; it is recorded in %s\n", m, v,
+                    UNEVALUATED_FILE_NAME);
+    };
+    for (ClientInfo &c : clientInfoArr) {
+        if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) && c.place.seq >= 0)
+            giveUp(c.lastM, c.lastV);
+        c.unsettled = 0;
+    }
+    for (int i = 0; i < handOnCount; ++i) giveUp(handOnQueue[i].m, handOnQueue[i].v);
+    handOnCount = 0;
     std::fflush(stdout);
-    napUnlessInterrupted(END_PAUSE_S);
-    pollInterrupt();
-    collectLastReplies(COLLECT_WAIT_S);
-    pollInterrupt();
-    closeAndFree(clientInfoArr);
 }

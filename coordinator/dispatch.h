@@ -1,19 +1,20 @@
 // The dispatch loop: every M formula with every V formula, each pair to the first idle mailbox,
-// passing replies collected into best.txt, progress lines, stop-file and free-memory checks.
+// passing replies collected into best.txt, progress lines, stop-file, free-memory and client
+// checks; and the settling of the last pairs at the end of a run.
 #pragma once
 
-#include "state.h"
+#include "runlog.h"
 
-// Runs the search over the catalogue until the M stream is exhausted, stop.txt exists, free
-// memory runs low or Ctrl+C is pressed; then collects the last replies and shuts down. Never
-// returns. Needs the start-up and the farm (startUp, buildFarm) done.
-[[noreturn]] void runSearch();
+// Runs the search from the positioned streams with the farm built (startUp, buildFarm) until
+// the M stream is exhausted, the run has taken QUARN_M_COUNT M formulas, stop.txt exists, free
+// memory runs low, a formula file cannot be opened, a signal arrives or no client is left.
+// Pairs of failed clients are sent before any new pair. Returns why it ended (never END_NONE),
+// with nextPair set to the first pair it did not send. For every end but a signal and
+// END_NO_CLIENTS it has printed "all done." and paused 3 seconds.
+RunEnd runSearch();
 
-// Collects the 's' reply that record `c`'s mailbox holds for the pair last sent to it: prints
-// the score line, appends the pair to best.txt and counts it in numPassed.
-void collectScore(ClientInfo &c);
-
-// Collects every 's' reply waiting in the mailboxes of started clients. With waitS > 0 it also
-// waits up to that many seconds for mailboxes still at 'r' or 't' (it stops waiting on Ctrl+C),
-// so that no evaluated pair is lost at the end of a search. Each mailbox is dealt with once.
-void collectLastReplies(int waitS);
+// At the end of a run: sends the pairs waiting to be handed on and collects every reply,
+// waiting up to waitS seconds for pairs still with their clients (a further signal ends the
+// wait at once). A pair still without a result then is appended to unevaluated.txt and named
+// in a line on standard output.
+void settleLastPairs(int waitS);

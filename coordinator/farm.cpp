@@ -1,4 +1,4 @@
-// The client farm: mailboxes, seeds and client processes (see farm.h).
+// The client farm: mailboxes, client processes and the watch over them (see farm.h).
 #include "farm.h"
 
 #include <signal.h>
@@ -12,8 +12,252 @@
 #include <cstring>
 #include <ctime>
 
-#include "shutdown.h"
+#include "records.h"
+#include "replies.h"
+#include "settings.h"
 #include "timing.h"
+
+namespace {
+
+constexpr int COMMAND_SIZE = 64;  // "sudo ./quarnClient <key> &"
+const timespec AWAIT_NAP = {0, 10 * 1000 * 1000};  // between looks while clients start or stop
+
+time_t watchedAt;                  // when watchClients last looked at the clients
+char faultLine[LOG_LINE_SIZE];     // fault lines are built here
+
+// Processes attached to a segment, or -1 when its status cannot be read.
+long attachCount(int shmId) {
+    struct shmid_ds ds;
+    if (shmctl(shmId, IPC_STAT, &ds) != 0) return -1;
+    return static_cast<long>(ds.shm_nattch);
+}
+
+// Logs and prints the line built in faultLine.
+void reportFault() {
+    logAppend(faultLine);
+    std::printf("\r%s", faultLine);
+    std::fflush(stdout);
+}
+
+// Gets record c's segment, checks that it is this user's own, and attaches it. *others receives
+// the number of processes attached before this one. Returns 0 after printing the failure.
+int getMailbox(ClientInfo &c, long *others) {
+    c.shm_id = shmget(c.key, MB_SIZE, IPC_CREAT | 0660);
+    if (c.shm_id < 0) {
+        std::printf("Error: could not get shm_id with shmget() for key = %d\n", c.key);
+        return 0;
+    }
+    struct shmid_ds ds;
+    if (shmctl(c.shm_id, IPC_STAT, &ds) != 0) {
+        std::printf("Error: could not read the status of the segment for key = %d: %s\n", c.key,
+                    std::strerror(errno));
+        return 0;
+    }
+    const unsigned mode = ds.shm_perm.mode & 0777;
+    if (ds.shm_perm.uid != geteuid() || ds.shm_perm.cuid != geteuid() ||
+        (mode & ~MAILBOX_MODE_MAX) != 0) {
+        std::printf("Error: the segment for key = %d is not a mailbox of this user (owner uid %u, "
+                    "creator uid %u, mode %03o); remove it (ipcrm -M %d) or use other keys\n",
+                    c.key, static_cast<unsigned>(ds.shm_perm.uid),
+                    static_cast<unsigned>(ds.shm_perm.cuid), mode, c.key);
+        return 0;
+    }
+    *others = static_cast<long>(ds.shm_nattch);
+    void *address = shmat(c.shm_id, nullptr, 0);
+    if (address == reinterpret_cast<void *>(-1)) {
+        std::printf("Error: could not get shm_ptr with shmmat() for key = %d\n", c.key);
+        return 0;
+    }
+    c.shm_ptr = static_cast<char *>(address);
+    return 1;
+}
+
+// Tells the clients of an earlier run still attached to the mailboxes to stop and waits until
+// they have gone. Returns END_NONE when none is left.
+RunEnd stopOrphans(const long *others) {
+    int orphaned = 0;
+    for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
+        if (others[i] == 0) continue;
+        mbStoreLetter(clientInfoArr[i].shm_ptr, MB_KILL);
+        ++orphaned;
+    }
+    if (orphaned == 0) return END_NONE;
+    std::printf("\r%d mailboxes still have clients of an earlier run attached: telling them to "
+                "stop\n", orphaned);
+    std::fflush(stdout);
+    const time_t start = std::time(nullptr);
+    for (;;) {
+        const ClientInfo *left = nullptr;
+        for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
+            ClientInfo &c = clientInfoArr[i];
+            if (others[i] == 0 || attachCount(c.shm_id) < 2) continue;
+            // A client that answered over the stop letter is told again.
+            char letter = mbLoadLetter(c.shm_ptr);
+            if (letter == MB_SCORED || letter == MB_FAILED) mbStoreLetter(c.shm_ptr, MB_KILL);
+            left = &c;
+        }
+        if (left == nullptr) return END_NONE;
+        if (sigintReceived) return END_SIGNAL;
+        if (secondsSince(start) >= ORPHAN_STOP_LIMIT_S) {
+            std::printf("Error: clients of an earlier run on key = %d did not stop within %d s; end "
+                        "them (ipcs -m -p shows their process ids) and start again\n",
+                        left->key, ORPHAN_STOP_LIMIT_S);
+            return END_FARM_FAILED;
+        }
+        nanosleep(&AWAIT_NAP, nullptr);
+    }
+}
+
+// Seeds record c's mailbox with the first request and starts its client.
+void launchClient(ClientInfo &c, time_t now) {
+    std::strcpy(c.lastM, MB_SEED_FORMULA);
+    std::strcpy(c.lastV, MB_SEED_FORMULA);
+    c.place.seq = -1;
+    c.sentLetter = MB_RUN;
+    c.sentAt = now;
+    c.unsettled = 1;
+    mbWriteRequest(c.shm_ptr, MB_SEED_FORMULA, MB_SEED_FORMULA, MB_RUN);
+    if (c.restarts == 0)
+        std::printf("\rstarting background process quarnClient with key = %d\n", c.key);
+    else
+        std::printf("\rrestarting background process quarnClient with key = %d (%d of %d)\n",
+                    c.key, c.restarts, MAX_CLIENT_RESTARTS);
+    std::fflush(stdout);
+    char command[COMMAND_SIZE];
+    clientCommand(command, sizeof command, c.key);
+    runShellCommand(command);
+    c.active = 1;
+    c.state = CLIENT_STARTING;
+    c.startedAt = now;
+}
+
+// 1 once record c's client has shown that it started: it is attached, or it has answered.
+int hasStarted(const ClientInfo &c) {
+    return attachCount(c.shm_id) >= 2 || mbIsIdle(mbLoadLetter(c.shm_ptr));
+}
+
+// Waits until every started client has attached its mailbox.
+RunEnd awaitClients() {
+    for (;;) {
+        int waiting = 0;
+        for (ClientInfo &c : clientInfoArr) {
+            if (c.state != CLIENT_STARTING) continue;
+            if (hasStarted(c)) {
+                c.state = CLIENT_RUNNING;
+            } else if (secondsSince(c.startedAt) >= CLIENT_START_LIMIT_S) {
+                char command[COMMAND_SIZE];
+                clientCommand(command, sizeof command, c.key);
+                std::printf("Error: the client with key = %d did not attach its mailbox within %d "
+                            "s; check that \"%s\" starts ./quarnClient here (sudo allowed without "
+                            "a password, ./quarnClient present and executable)\n",
+                            c.key, CLIENT_START_LIMIT_S, command);
+                return END_FARM_FAILED;
+            } else {
+                ++waiting;
+            }
+        }
+        if (waiting == 0) return END_NONE;
+        if (sigintReceived) return END_SIGNAL;
+        nanosleep(&AWAIT_NAP, nullptr);
+    }
+}
+
+// Puts the pair that record c's client held into the hand-on queue.
+void handOn(const ClientInfo &c) {
+    if (handOnCount == MB_NUM_CLIENTS) {  // cannot happen: one pair per mailbox at most
+        appendUnevaluated(c.lastM, c.lastV);
+        return;
+    }
+    PendingPair &p = handOnQueue[handOnCount++];
+    std::strcpy(p.m, c.lastM);
+    std::strcpy(p.v, c.lastV);
+    p.letter = c.sentLetter;
+    p.place = c.place;
+}
+
+// Record c's client has gone (or never attached): its result is taken if it left one, its pair
+// is handed on, and a replacement starts unless the key has used up its restarts.
+void replaceClient(ClientInfo &c, time_t now, const char *what) {
+    if (!settleReply(c, mbLoadLetter(c.shm_ptr)) && c.unsettled && c.place.seq >= 0) {
+        std::snprintf(faultLine, sizeof faultLine,
+                      "client %d %s; its pair M = %s, V = %s is handed on\n", c.key, what, c.lastM,
+                      c.lastV);
+        handOn(c);
+    } else {
+        std::snprintf(faultLine, sizeof faultLine, "client %d %s\n", c.key, what);
+    }
+    c.unsettled = 0;
+    reportFault();
+    if (c.restarts == MAX_CLIENT_RESTARTS) {
+        std::snprintf(faultLine, sizeof faultLine,
+                      "client %d has failed %d times since its first start; key %d is given up\n",
+                      c.key, MAX_CLIENT_RESTARTS + 1, c.key);
+        reportFault();
+        c.state = CLIENT_GIVEN_UP;
+        c.active = 0;
+        return;
+    }
+    ++c.restarts;
+    launchClient(c, now);
+}
+
+// Record c's client has held its pair too long: the pair is handed on and the client is told
+// to stop; it is replaced once it has gone.
+void retireClient(ClientInfo &c) {
+    std::snprintf(faultLine, sizeof faultLine,
+                  "client %d has held its pair M = %s, V = %s for %d s; the pair is handed on and "
+                  "the client told to stop\n",
+                  c.key, c.lastM, c.lastV, holdLimitS);
+    reportFault();
+    if (c.place.seq >= 0) handOn(c);
+    c.unsettled = 0;
+    c.state = CLIENT_RETIRING;
+    mbStoreLetter(c.shm_ptr, MB_KILL);
+}
+
+}  // namespace
+
+RunEnd buildFarm() {
+    long others[MB_NUM_CLIENTS] = {};
+    for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
+        if (sigintReceived) return END_SIGNAL;
+        ClientInfo &c = clientInfoArr[i];
+        c.key = keyBase + i;
+        if (!getMailbox(c, &others[i])) return END_FARM_FAILED;
+    }
+    RunEnd end = stopOrphans(others);
+    if (end != END_NONE) return end;
+    for (ClientInfo &c : clientInfoArr) {
+        if (sigintReceived) return END_SIGNAL;
+        launchClient(c, std::time(nullptr));
+    }
+    watchedAt = std::time(nullptr);
+    return awaitClients();
+}
+
+RunEnd watchClients(time_t now) {
+    if (std::difftime(now, watchedAt) < CHECK_INTERVAL_S) return END_NONE;
+    watchedAt = now;
+    int serving = 0;
+    for (ClientInfo &c : clientInfoArr) {
+        if (c.state == CLIENT_NOT_STARTED || c.state == CLIENT_GIVEN_UP) continue;
+        ++serving;
+        const long attached = attachCount(c.shm_id);
+        if (c.state == CLIENT_STARTING) {
+            if (hasStarted(c))
+                c.state = CLIENT_RUNNING;
+            else if (std::difftime(now, c.startedAt) >= CLIENT_START_LIMIT_S)
+                replaceClient(c, now, "did not attach its mailbox after its restart");
+        } else if (attached >= 0 && attached < 2) {
+            replaceClient(c, now, c.state == CLIENT_RETIRING ? "has stopped" : "is gone");
+        } else if (c.state == CLIENT_RUNNING && c.unsettled &&
+                   !mbIsIdle(mbLoadLetter(c.shm_ptr)) &&
+                   std::difftime(now, c.sentAt) >= holdLimitS) {
+            retireClient(c);
+        }
+    }
+    return serving == 0 ? END_NO_CLIENTS : END_NONE;
+}
 
 int runShellCommand(const char *command) {
     // Until the shell has a process group of its own, a Ctrl+C for the terminal's group reaches
@@ -53,15 +297,22 @@ int stopClients(ClientInfo *records, int graceS, int limitS) {
         for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
             ClientInfo &c = records[i];
             if (!c.active) continue;
+            // The count first: a client confirms before it detaches.
+            const long attached = attachCount(c.shm_id);
             if (mbIsExitConfirmation(c.shm_ptr)) {
                 std::printf("\rreceived exit confirmation from client %d\n", c.key);
-                std::fflush(stdout);
-                shmdt(c.shm_ptr);
-                c.shm_ptr = nullptr;
-                c.active = 0;
+            } else if (attached >= 0 && attached < 2 &&
+                       (c.state != CLIENT_STARTING ||
+                        secondsSince(c.startedAt) >= CLIENT_START_LIMIT_S)) {
+                std::printf("\rclient %d is gone without confirming its stop\n", c.key);
             } else {
                 ++waiting;
+                continue;
             }
+            std::fflush(stdout);
+            shmdt(c.shm_ptr);
+            c.shm_ptr = nullptr;
+            c.active = 0;
         }
         if (secondsSince(start) >= limitS) return 1;
         sleepSeconds(1);
@@ -74,40 +325,4 @@ void reportUnconfirmed(const ClientInfo *records) {
         if (records[i].active)
             std::printf("\rclient %d did not confirm its stop; its process may still run\n",
                         records[i].key);
-}
-
-// Ends the program after a failed farm: the clients started so far must not poll forever.
-[[noreturn]] static void abandonFarm() {
-    std::fflush(stdout);
-    if (stopClients(clientInfoArr, 0, FAILED_FARM_WAIT_S)) reportUnconfirmed(clientInfoArr);
-    std::fflush(stdout);
-    std::exit(1);
-}
-
-void buildFarm() {
-    char command[64];
-    for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
-        pollInterrupt();
-        ClientInfo &c = clientInfoArr[i];
-        c.key = MB_KEY_BASE + i;
-        c.shm_id = shmget(c.key, MB_SIZE, IPC_CREAT | 0660);
-        if (c.shm_id < 0) {
-            std::printf("Error: could not get shm_id with shmget() for key = %d\n", c.key);
-            abandonFarm();
-        }
-        void *address = shmat(c.shm_id, nullptr, 0);
-        if (address == reinterpret_cast<void *>(-1)) {
-            std::printf("Error: could not get shm_ptr with shmmat() for key = %d\n", c.key);
-            abandonFarm();
-        }
-        c.shm_ptr = static_cast<char *>(address);
-        std::strcpy(c.lastM, MB_SEED_FORMULA);
-        std::strcpy(c.lastV, MB_SEED_FORMULA);
-        mbWriteRequest(c.shm_ptr, MB_SEED_FORMULA, MB_SEED_FORMULA, MB_RUN);
-        std::printf("\rstarting background process quarnClient with key = %d\n", c.key);
-        std::fflush(stdout);
-        std::snprintf(command, sizeof command, "sudo ./quarnClient %d &", c.key);
-        runShellCommand(command);
-        c.active = 1;
-    }
 }

@@ -1,14 +1,43 @@
-// The client farm: 50 mailboxes (keys 1000..1049), each seeded with the first request, and one
-// quarnClient per mailbox started through "sudo ./quarnClient <key> &".
+// The client farm: 50 mailboxes (keys keyBase .. keyBase + 49) and one quarnClient per mailbox,
+// started through the shell; the watch over the clients while the search runs; stopping them.
+//
+// Design note: faults of clients. A mailbox's attach count (shmctl IPC_STAT, shm_nattch) says
+// whether its client is still there: the coordinator is attached to every mailbox, so a count
+// below 2 means the client has gone. Once a second the farm looks at every client:
+//   - a client that has not attached within CLIENT_START_LIMIT_S of its start, or has gone,
+//     leaves its pair (if it held one) to be handed on, and a replacement is started on its key
+//     once nothing else is attached there (never two clients on one mailbox);
+//   - a client that has held one pair for holdLimitS seconds counts as hung: its pair is handed
+//     on and it is told to stop; when it has gone, it is replaced;
+//   - after MAX_CLIENT_RESTARTS replacements on one key the key is given up.
+// Every such event is logged and printed in one line naming the client and the pair. A pair
+// that is handed on waits in handOnQueue (state.h) for the dispatch loop, which sends it
+// before any new pair; it keeps its place and is not counted again.
+//
+// Mailboxes that are not this user's own (owner or creator another user, or permission bits
+// beyond 0660) are refused. Processes still attached to a mailbox before the farm uses it are
+// clients of an earlier coordinator that died (the key lock says no live coordinator has these
+// keys): they are told to stop and must be gone before any client is started.
 #pragma once
 
-#include "state.h"
+#include "runlog.h"
 
-// Gets, attaches and seeds the mailbox of every record of clientInfoArr in key order, starting
-// its client after each. When a segment cannot be got or attached, tells the clients started so
-// far to stop, waits up to 5 seconds for them and ends the program with status 1. Honours Ctrl+C
-// between two clients.
-void buildFarm();
+// Sets up every mailbox of clientInfoArr in key order (get, check, attach), stops clients of an
+// earlier run, then seeds each mailbox and starts its client, and waits until every client has
+// attached. Returns END_NONE when the farm stands; END_FARM_FAILED after a message naming the
+// key and the cause; END_SIGNAL on Ctrl+C (and SIGTERM, SIGHUP). Clients already started are
+// left to the shutdown.
+RunEnd buildFarm();
+
+// The watch over the clients, at most once a second (`now` is the time of the call): hands on
+// the pairs of clients that have gone or hung and replaces those clients. Returns
+// END_NO_CLIENTS when every key has been given up, else END_NONE.
+RunEnd watchClients(time_t now);
+
+// 1 when record c's client takes pairs: started, and neither retiring nor given up.
+inline int servesPairs(const ClientInfo &c) {
+    return c.state == CLIENT_STARTING || c.state == CLIENT_RUNNING;
+}
 
 // Runs `command` through /bin/sh -c, in a process group of its own with SIGINT and SIGHUP
 // ignored, and waits for the shell. Unlike system(), it does not ignore SIGINT in this process,
@@ -18,10 +47,11 @@ void buildFarm();
 int runShellCommand(const char *command);
 
 // Stores the stop letter in every attached mailbox, waits `graceS` seconds, then checks the
-// started clients for their confirmations once a second: each confirmation is printed and its
-// mailbox detached. Ends after the check that finds all confirmed (and a second's wait), or
-// after the first check made `limitS` seconds or more since the first one: the result is 1 then
-// (the time limit was reached; the clients still active did not confirm), else 0.
+// started clients once a second: a confirmation is printed and its mailbox detached; a client
+// that has gone without confirming is named and not waited for. Ends after the check that
+// finds none left to wait for (and a second's wait), or after the first check made `limitS`
+// seconds or more since the first one: the result is 1 then (the clients still active did not
+// confirm), else 0.
 int stopClients(ClientInfo *records, int graceS, int limitS);
 
 // Prints one line per started client that has not confirmed its stop, naming its key.

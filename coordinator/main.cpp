@@ -1,12 +1,18 @@
 // quarnMain: pairs every M formula with every V formula and has 50 clients score the pairs.
+// Every stage returns why the run ended, or END_NONE to go on; the one shutdown ends them all.
 #include "dispatch.h"
 #include "farm.h"
+#include "keylock.h"
 #include "settings.h"
+#include "shutdown.h"
 #include "startup.h"
 
 int main(int argc, char **argv) {
     readSettings();
-    startUp(argc, argv);
-    buildFarm();
-    runSearch();
+    if (!claimKeys()) return 1;
+    RunEnd end = startUp(argc, argv);
+    if (end == END_BAD_RESUME) return 0;
+    if (end == END_NONE) end = buildFarm();
+    if (end == END_NONE) end = runSearch();
+    return finishRun(end);
 }

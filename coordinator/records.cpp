@@ -1,20 +1,39 @@
 // Run records and probes: logfile.txt, best.txt, stop.txt, free memory (see records.h).
 #include "records.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 
-void logAppend(const char *text) {
-    FILE *log = std::fopen(LOG_FILE_NAME, "a");
-    if (log == nullptr) {
-        std::puts("Error opening logfile");
-        return;
+namespace {
+
+// Opens a record file for appending, creating it. The open does not wait for a reader when
+// the name is a FIFO; it fails instead. Null (after printing `failure`) when it cannot be opened.
+FILE *openRecord(const char *name, const char *failure) {
+    int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    FILE *file = fd < 0 ? nullptr : fdopen(fd, "a");
+    if (file == nullptr) {
+        if (fd >= 0) close(fd);
+        std::puts(failure);
     }
+    return file;
+}
+
+// Closes a record file; a record that did not reach the file is reported.
+void closeRecord(FILE *file, const char *name) {
+    if (std::ferror(file) | std::fclose(file)) std::printf("Error writing %s\n", name);
+}
+
+}  // namespace
+
+void logAppend(const char *text) {
+    FILE *log = openRecord(LOG_FILE_NAME, "Error opening logfile");
+    if (log == nullptr) return;
     std::fputs(text, log);
     if (!endsWithNewLine(text)) std::fputc('\n', log);
-    std::fclose(log);
+    closeRecord(log, LOG_FILE_NAME);
 }
 
 int endsWithNewLine(const char *text) {
@@ -29,17 +48,21 @@ void rmNewline(char *text) {
 }
 
 void appendBest(char *m, const char *v) {
-    FILE *best = std::fopen(BEST_FILE_NAME, "a");
-    if (best == nullptr) {
-        std::puts("Error opening best file");
-        return;
-    }
+    FILE *best = openRecord(BEST_FILE_NAME, "Error opening best file");
+    if (best == nullptr) return;
     if (endsWithNewLine(m)) rmNewline(m);
     if (endsWithNewLine(v))
         std::fprintf(best, "M = %s, V = %s", m, v);
     else
         std::fprintf(best, "M = %s, V = %s\n", m, v);
-    std::fclose(best);
+    closeRecord(best, BEST_FILE_NAME);
+}
+
+void appendUnevaluated(const char *m, const char *v) {
+    FILE *file = openRecord(UNEVALUATED_FILE_NAME, "Error opening unevaluated file");
+    if (file == nullptr) return;
+    std::fprintf(file, "M = %s, V = %s\n", m, v);
+    closeRecord(file, UNEVALUATED_FILE_NAME);
 }
 
 long memLeftFrom(const char *path) {

@@ -4,9 +4,11 @@
 // Record files live in the working directory, are opened in append mode for each record and
 // closed at once; nothing stays open between calls and nothing is kept in process-wide state.
 // A record that cannot be written is lost with a message on standard output; the run goes on.
+// Record files are opened without blocking: a FIFO under a record's name cannot hold up a run.
 //
-//   logfile.txt  one line per event, each ending with LF (the lines are built by their callers)
-//   best.txt     one line per passing pair: "M = %s, V = %s\n"
+//   logfile.txt      one line per event, each ending with LF (built by their callers, runlog.h)
+//   best.txt         one line per passing pair: "M = %s, V = %s\n"
+//   unevaluated.txt  one line per pair the search gave up without a result, the same layout
 #pragma once
 
 #include <cstddef>
@@ -14,6 +16,7 @@
 
 constexpr char LOG_FILE_NAME[] = "logfile.txt";
 constexpr char BEST_FILE_NAME[] = "best.txt";
+constexpr char UNEVALUATED_FILE_NAME[] = "unevaluated.txt";
 constexpr char STOP_FILE_NAME[] = "stop.txt";
 constexpr char MEMINFO_PATH[] = "/proc/meminfo";
 constexpr int MEMINFO_LINE_SIZE = 256;  // a /proc/meminfo line is read 255 bytes at a time
@@ -34,6 +37,10 @@ int isStop();
 // with one. An m ending with LF has every LF in it replaced by a blank first, in place. Prints
 // "Error opening best file" when the file cannot be opened.
 void appendBest(char *m, const char *v);
+
+// Appends a pair that the search gives up without a result to unevaluated.txt, laid out as in
+// best.txt. Prints "Error opening unevaluated file" when the file cannot be opened.
+void appendUnevaluated(const char *m, const char *v);
 
 // Replaces every LF in `text` by a blank, in place.
 void rmNewline(char *text);

@@ -4,32 +4,81 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "state.h"
 
-int parseFreeKb(const char *text, long *kb) {
+namespace {
+
+// One numeric setting: its variable, its range and what the refusal says it must be.
+struct NumberSetting {
+    const char *name;
+    long min;
+    long max;
+    const char *mustBe;
+};
+
+const NumberSetting minFreeSetting = {"QUARN_MIN_FREE_KB", 0, LONG_MAX,
+                                      "a non-negative whole number of kB"};
+const NumberSetting mCountSetting = {"QUARN_M_COUNT", 1, LONG_MAX,
+                                     "a whole number of M formulas above 0"};
+const NumberSetting keyBaseSetting = {"QUARN_KEY_BASE", 1, INT_MAX - (MB_NUM_CLIENTS - 1),
+                                      "auto or a whole number from 1 to 2147483598"};
+const NumberSetting sudoSetting = {"QUARN_CLIENT_SUDO", 0, 1, "0 or 1"};
+const NumberSetting holdSetting = {"QUARN_HOLD_LIMIT_S", 1, INT_MAX,
+                                   "a whole number of seconds above 0"};
+
+[[noreturn]] void refuse(const NumberSetting &s, const char *text) {
+    std::fprintf(stderr, "quarnMain: %s must be %s, not \"%s\"\n", s.name, s.mustBe, text);
+    std::exit(1);
+}
+
+// Reads the setting into *value when its variable is set; keeps *value otherwise.
+void readNumber(const NumberSetting &s, long *value) {
+    const char *text = std::getenv(s.name);
+    if (text != nullptr && !parseWholeNumber(text, s.min, s.max, value)) refuse(s, text);
+}
+
+}  // namespace
+
+int parseWholeNumber(const char *text, long min, long max, long *value) {
     if (text == nullptr || *text < '0' || *text > '9') return 0;
     char *end = nullptr;
     errno = 0;
-    long value = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0') return 0;
-    *kb = value;
+    long number = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || number < min || number > max) return 0;
+    *value = number;
     return 1;
 }
 
 void readSettings() {
-    const char *text = std::getenv("QUARN_MIN_FREE_KB");
     minFreeKb = DEFAULT_MIN_FREE_KB;
-    if (text != nullptr && !parseFreeKb(text, &minFreeKb)) {
-        std::fprintf(stderr,
-                     "quarnMain: QUARN_MIN_FREE_KB must be a non-negative whole number of kB, "
-                     "not \"%s\"\n",
-                     text);
-        std::exit(1);
-    }
+    readNumber(minFreeSetting, &minFreeKb);
+    mCountLimit = 0;
+    readNumber(mCountSetting, &mCountLimit);
+
+    long number = MB_KEY_BASE;
+    const char *base = std::getenv(keyBaseSetting.name);
+    keyBaseAuto = base != nullptr && std::strcmp(base, "auto") == 0;
+    if (!keyBaseAuto) readNumber(keyBaseSetting, &number);
+    keyBase = static_cast<int>(number);
+
+    number = 1;
+    readNumber(sudoSetting, &number);
+    clientSudo = static_cast<int>(number);
+    number = DEFAULT_HOLD_LIMIT_S;
+    readNumber(holdSetting, &number);
+    holdLimitS = static_cast<int>(number);
+
     // With fewer processors than polling processes, a poll that finds nothing to do gives the
     // processor to the clients that have work.
     yieldWhenIdle = sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0;
+}
+
+void clientCommand(char *out, int size, int key) {
+    std::snprintf(out, static_cast<std::size_t>(size),
+                  clientSudo ? "sudo ./quarnClient %d &" : "./quarnClient %d &", key);
 }

@@ -1,11 +1,23 @@
-// Settings of the coordinator read once at start-up, before anything else: the free-memory
-// threshold (environment variable QUARN_MIN_FREE_KB) and whether idle polls yield the processor.
+// Settings of the coordinator, read once at start-up before anything else from environment
+// variables, and whether idle polls yield the processor. Unset variables keep the defaults;
+// an invalid value ends the program before it does anything, with a message on standard
+// error and exit status 1.
+//
+//   QUARN_MIN_FREE_KB   free memory in kB below which the search ends (default 32000000)
+//   QUARN_M_COUNT       M formulas the run takes at most, from its start position (default: all)
+//   QUARN_KEY_BASE      first of the 50 mailbox keys (default 1000), or "auto": the first range
+//                       1000 + 50 i whose key lock is free
+//   QUARN_CLIENT_SUDO   1 (default): clients start as "sudo ./quarnClient <key> &"; 0: without sudo
+//   QUARN_HOLD_LIMIT_S  seconds a client may hold one pair before it counts as hung (default 60)
 #pragma once
 
-// Sets minFreeKb and yieldWhenIdle (state.h). A QUARN_MIN_FREE_KB that is not a non-negative
-// whole number ends the program with a message on standard error and exit status 1.
+// Sets the settings of state.h (minFreeKb, mCountLimit, keyBase, keyBaseAuto, clientSudo,
+// holdLimitS, yieldWhenIdle); ends the program on an invalid value.
 void readSettings();
 
-// Parses a non-negative decimal number of kB (digits only, no sign, no blanks). Returns 1 and
-// sets *kb on success, 0 otherwise.
-int parseFreeKb(const char *text, long *kb);
+// Parses a decimal whole number from min to max (digits only: no sign, no blanks). Returns 1
+// and sets *value on success, 0 otherwise.
+int parseWholeNumber(const char *text, long min, long max, long *value);
+
+// The client start command for a key, with or without sudo (clientSudo), into out.
+void clientCommand(char *out, int size, int key);

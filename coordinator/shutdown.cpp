@@ -3,7 +3,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "dispatch.h"
@@ -12,28 +11,35 @@
 
 void sigint_handler(int signal) {
     if (!sigintReceived) sigintReceived = signal;
+    signalCount = signalCount + 1;
 }
 
-void pollInterrupt() {
-    if (!sigintReceived) return;
-    if (sigintReceived == SIGINT)
-        std::puts("Received SIGINT (Ctrl+C). Now closing all processes.");
-    else
-        std::printf("Received signal %d (%s). Now closing all processes.\n",
-                    static_cast<int>(sigintReceived), strsignal(sigintReceived));
-    std::fflush(stdout);
-    collectLastReplies(0);
-    closeAndFree(clientInfoArr);
-}
+int finishRun(RunEnd end) {
+    if (end == END_SIGNAL) {
+        if (sigintReceived == SIGINT)
+            std::puts("Received SIGINT (Ctrl+C). Now closing all processes.");
+        else
+            std::printf("Received signal %d (%s). Now closing all processes.\n",
+                        static_cast<int>(sigintReceived), strsignal(sigintReceived));
+        std::fflush(stdout);
+    }
+    if (end != END_FARM_FAILED) settleLastPairs(COLLECT_WAIT_S);
+    writeProgressLine(nextPair.m, nextPair.v, nextPair.place);
+    writeEndLine(end);
 
-void closeAndFree(ClientInfo *records) {
-    getNextFormulaLineM(2);
-    getNextFormulaLineV(2);
-    if (stopClients(records, STOP_GRACE_S, STOP_LIMIT_S)) {
+    getNextFormulaLineM(STREAM_REWIND);
+    getNextFormulaLineV(STREAM_REWIND);
+    if (end == END_FARM_FAILED) {
+        // The clients started so far must not poll for ever.
+        if (stopClients(clientInfoArr, 0, FAILED_FARM_WAIT_S)) reportUnconfirmed(clientInfoArr);
+        std::fflush(stdout);
+        return 1;
+    }
+    if (stopClients(clientInfoArr, STOP_GRACE_S, STOP_LIMIT_S)) {
         std::puts("Timer expired! Exiting the loop");
-        reportUnconfirmed(records);
+        reportUnconfirmed(clientInfoArr);
     }
     std::puts("\rall clients stopped and all shared memory freed. Exiting");
     std::fflush(stdout);
-    std::exit(0);
+    return end == END_NO_CLIENTS ? 1 : 0;
 }

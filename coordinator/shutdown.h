@@ -1,18 +1,16 @@
-// The end of every run: stop letters to the clients, a bounded wait for their confirmations,
-// exit status 0. Ctrl+C (and SIGHUP, SIGTERM) reach it through the sigintReceived flag, which
-// every loop polls.
+// The end of every run: the signal handler, and the one shutdown that main runs whatever
+// ended the run. Signals only set a flag; every loop polls it and returns to main.
 #pragma once
 
-#include "state.h"
+#include "runlog.h"
 
 // The handler of SIGINT, and of SIGHUP and SIGTERM (a lost terminal or a plain kill must not
-// leave 50 clients polling as the superuser): only sets sigintReceived to the signal number.
-// Further signals change nothing.
+// leave 50 clients polling): records the first signal in sigintReceived and counts signals.
 void sigint_handler(int signal);
 
-// When Ctrl+C was pressed: prints the interrupt message, collects the replies already waiting
-// and runs the shutdown (never returns then). Otherwise returns at once.
-void pollInterrupt();
-
-// The shutdown sequence over the 50 client records; ends the process with status 0.
-[[noreturn]] void closeAndFree(ClientInfo *records);
+// Ends the run that `end` says ended: names a signal, settles the last pairs (waiting up to
+// COLLECT_WAIT_S seconds for replies), logs and prints the last progress line (the first pair
+// never sent) and the "Run ended" line, stops the clients (waiting up to STOP_LIMIT_S for their
+// confirmations) and returns the exit status: 1 when the farm could not be built or no client
+// was left, else 0.
+int finishRun(RunEnd end);

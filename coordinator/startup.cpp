@@ -9,41 +9,23 @@
 
 #include "catalogue.h"
 #include "records.h"
+#include "runlog.h"
 #include "shutdown.h"
 #include "state.h"
 #include "streams.h"
 
 namespace {
 
-// The next field of a comma-separated text from `pos` on, as strtok with "," finds it (runs of
-// commas are one separator); null when there is none. The field is not terminated: a reader
-// of numbers stops at its closing comma anyway. `pos` moves behind the field.
-const char *nextField(const char *text, int &pos) {
-    while (text[pos] == ',') pos++;
-    if (text[pos] == '\0') return nullptr;
-    const char *field = text + pos;
-    while (text[pos] != ',' && text[pos] != '\0') pos++;
-    return field;
-}
-
-// A field read as atoi reads it; numbers beyond the int range read as INT_MAX / INT_MIN.
-int readInt(const char *field) {
-    long value = std::strtol(field, nullptr, 10);
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
-}
-
-long readLong(const char *field) { return std::strtol(field, nullptr, 10); }
-
 // A file number that names a catalogue file. Negative numbers are refused too: a stream
 // positioned there would index outside the catalogue.
-bool isFileNum(int fileNum) { return fileNum >= 0 && fileNum < numFiles; }
+bool isFileNum(long fileNum) { return fileNum >= 0 && fileNum < numFiles; }
 
-// Drops `count` formulas of a stream; 0 when it ran out first.
+bool isTotal(long total) { return total >= 0 && total <= MAX_RESUME_TOTAL; }
+
+// Drops `count` formulas of a stream: 1 when done, 0 when it ran out first, -1 on a signal.
 int skipFormulas(char *(*next)(int), int count) {
     for (int i = 0; i < count; i++) {
-        pollInterrupt();
+        if (sigintReceived) return -1;
         if (next(STREAM_NEXT) == nullptr) return 0;
     }
     return 1;
@@ -64,7 +46,8 @@ void printUsage() {
 int resumeFrom(const char *arg) {
     std::printf("received: %s\n", arg);
     // The six fields in order, each with its message when it is missing. The field after a
-    // file number also fails when that number does not name a catalogue file.
+    // file number also fails when that number does not name a catalogue file, and a total
+    // fails when it cannot grow.
     static const char *const failures[6] = {
         "could not parse startFileNumM",
         "could not parse startFormulaNumM, or startFileNumM > numFiles",
@@ -74,15 +57,13 @@ int resumeFrom(const char *arg) {
         "could not parse total number passed",
     };
     long values[6];
-    int pos = 0;
+    const int found = readResumeFields(arg, values);
     for (int i = 0; i < 6; i++) {
-        const char *field = nextField(arg, pos);
-        const bool badFileNum = (i == 1 || i == 3) && !isFileNum(static_cast<int>(values[i - 1]));
-        if (field == nullptr || badFileNum) {
+        const bool badFileNum = (i == 1 || i == 3) && !isFileNum(values[i - 1]);
+        if (i >= found || badFileNum || (i >= 4 && !isTotal(values[i]))) {
             std::printf("\n*********\n%s\n", failures[i]);
             return 0;
         }
-        values[i] = i < 4 ? readInt(field) : readLong(field);
     }
     startFileNumM = static_cast<int>(values[0]);
     startFormulaNumM = static_cast<int>(values[1]);
@@ -100,20 +81,22 @@ int resumeFrom(const char *arg) {
     getNextFormulaV(STREAM_REWIND);
     presFileNumM = startFileNumM;
     presFileNumV = startFileNumV;
-    if (!skipFormulas(getNextFormulaM, startFormulaNumM)) {
+    int skipped = skipFormulas(getNextFormulaM, startFormulaNumM);
+    if (skipped == 0) {
         std::printf("\n*********\nrequested startFormulaNumM, %d, returned NULL\n",
                     startFormulaNumM);
         return 0;
     }
-    if (!skipFormulas(getNextFormulaV, startFormulaNumV)) {
+    if (skipped > 0) skipped = skipFormulas(getNextFormulaV, startFormulaNumV);
+    if (skipped == 0) {
         std::printf("\n*********\nrequested startFormulaNumV, %d, returned NULL\n",
                     startFormulaNumV);
         return 0;
     }
-    return 1;
+    return skipped;
 }
 
-void startUp(int argc, char **argv) {
+RunEnd startUp(int argc, char **argv) {
     const time_t startTime = std::time(nullptr);
     if (std::signal(SIGINT, sigint_handler) == SIG_ERR) std::perror("signal(SIGINT)");
     std::signal(SIGHUP, sigint_handler);
@@ -122,6 +105,8 @@ void startUp(int argc, char **argv) {
     // shutdown: the write fails quietly instead.
     std::signal(SIGPIPE, SIG_IGN);
     std::printf("quarnMain with %d background processes. Press Ctrl+C to exit.\n", MB_NUM_CLIENTS);
+    if (std::getenv("QUARN_KEY_BASE") != nullptr)
+        std::printf("mailbox keys %d to %d\n", keyBase, keyBase + MB_NUM_CLIENTS - 1);
 
     resetStream(streamM);
     resetStream(streamV);
@@ -144,11 +129,19 @@ void startUp(int argc, char **argv) {
     std::snprintf(line, sizeof line, "Started new run: %s\n", stamp);
     logAppend(line);
 
-    if (argc == 2 && !resumeFrom(argv[1])) {
+    const int resumed = argc == 2 ? resumeFrom(argv[1]) : 1;
+    if (resumed == 0) {
         printUsage();
         std::fflush(stdout);
-        std::exit(0);
+        return END_BAD_RESUME;
     }
+    // Until the first pair is sent, a continuation starts where this run started.
+    nextPair = {};
+    nextPair.place = {startFileNumM, startFormulaNumM < INT_MAX ? startFormulaNumM + 1 : INT_MAX,
+                      startFileNumV, startFormulaNumV < INT_MAX ? startFormulaNumV + 1 : INT_MAX,
+                      totalFormulas};
+    if (resumed < 0) return END_SIGNAL;
+    if (argc == 2) writeReceivedLine(argv[1]);
 
     std::snprintf(line, sizeof line,
                   "startFileNumM = %d, startFormulaNumM = %d, startFileNumV = %d, "
@@ -157,4 +150,5 @@ void startUp(int argc, char **argv) {
     logAppend(line);
     std::fputs(line, stdout);
     std::fflush(stdout);
+    return END_NONE;
 }

@@ -10,18 +10,21 @@
 // at either end are ignored, fields after the sixth too): M file, M formulas to skip, V file,
 // V formulas to skip, pairs sent so far, passes so far; the six numbers of a progress line.
 // A field that does not begin with a number reads as 0. A file number must lie in
-// 0..numFiles-1.
+// 0..numFiles-1; a total must lie in 0..MAX_RESUME_TOTAL, so that it can grow.
 #pragma once
 
+#include "runlog.h"
+
 // The whole start-up. Exactly one argument (argc == 2) resumes from argv[1]; none, or two or
-// more, start from zero. On a bad resume argument it prints the failure message and the usage
-// text and ends the process with exit status 0. Returns when the streams are positioned.
-void startUp(int argc, char **argv);
+// more, start from zero. Sets nextPair to the start position. Returns END_NONE when the streams
+// are positioned; END_BAD_RESUME after printing the failure message and the usage text (the
+// log then holds only the start line); END_SIGNAL when a signal came while skipping.
+RunEnd startUp(int argc, char **argv);
 
 // Resumes from `arg`: prints "received: ...", reads the six fields, prints the six values,
-// rewinds both streams, sets them to their start files and drops the formulas to skip (Ctrl+C
-// is honoured between formulas). Returns 1 when positioned; 0 after printing the failure
-// message (the caller prints the usage text and ends the run).
+// rewinds both streams, sets them to their start files and drops the formulas to skip (a
+// signal is honoured between formulas). Returns 1 when positioned; 0 after printing the
+// failure message (the caller prints the usage text and ends the run); -1 on a signal.
 int resumeFrom(const char *arg);
 
 // The seven-line usage text that follows every resume failure.

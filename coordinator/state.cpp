@@ -4,8 +4,8 @@
 char filenames[MAX_FILES][FILENAME_SIZE];
 int numFiles;
 
-FormulaStream streamM = {1, nullptr, {}, {}, 0, {}, 0, 0};
-FormulaStream streamV = {0, nullptr, {}, {}, 0, {}, 0, 0};
+FormulaStream streamM = {1, nullptr, {}, {}, 0, {}, 0, 0, 0};
+FormulaStream streamV = {0, nullptr, {}, {}, 0, {}, 0, 0, 0};
 
 int startFileNumM;
 int startFormulaNumM;
@@ -17,7 +17,19 @@ long numPassed;
 
 ClientInfo clientInfoArr[MB_NUM_CLIENTS];
 
+PendingPair handOnQueue[MB_NUM_CLIENTS];
+int handOnCount;
+
+PendingPair nextPair;
+
 long minFreeKb = DEFAULT_MIN_FREE_KB;
+long mCountLimit;
+int keyBase = MB_KEY_BASE;
+int keyBaseAuto;
+int keyLockFd = -1;
+int clientSudo = 1;
+int holdLimitS = DEFAULT_HOLD_LIMIT_S;
 int yieldWhenIdle;
 
 volatile std::sig_atomic_t sigintReceived;
+volatile std::sig_atomic_t signalCount;

@@ -1,10 +1,12 @@
 // The coordinator's process-wide state, all in one place: the formula catalogue, the two
-// formula streams, the run totals, the client records and the interrupt flag. Defined in
-// state.cpp; every variable starts zeroed and is reset by the start-up.
+// formula streams, the run totals, the client records, the pairs waiting to be handed on, the
+// settings and the interrupt flag. Defined in state.cpp; every variable starts zeroed and is
+// reset by the start-up.
 #pragma once
 
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 
 #include "constants.h"
 
@@ -23,6 +25,7 @@ struct FormulaStream {
     char presFormula[LINE_BUF_SIZE];          // the formula last returned
     int presFileNum;                          // file number being read (0..numFiles)
     int presFormulaNum;                       // formulas returned from that file so far
+    int openFailed;                           // 1 when the last null came from a failed open
 };
 extern FormulaStream streamM;
 extern FormulaStream streamV;
@@ -51,20 +54,70 @@ extern int startFormulaNumV;
 extern long totalFormulas;  // pairs written into mailboxes (seed requests not counted)
 extern long numPassed;      // 's' replies collected
 
-// ---- The client farm. Record i belongs to the client with key 1000 + i.
+// ---- A pair's place: where its two formulas stand in the catalogue and where it stands in
+// the run. A progress line prints a place; resuming from it starts with that pair.
+struct PairPlace {
+    int fileM;     // presFileNumM when the pair's M was taken
+    int formulaM;  // presFormulaNumM then: the M's 1-based position in its file
+    int fileV;     // the same for the pair's V
+    int formulaV;
+    long seq;      // pairs sent before it (totalFormulas when it was sent); -1 for a seed
+};
+
+// A pair with its texts and place: one waiting to be handed on, or the first pair of the run
+// that was never sent.
+struct PendingPair {
+    char m[FORMULA_BUF_SIZE];
+    char v[FORMULA_BUF_SIZE];
+    char letter;  // MB_RUN, or MB_SELFTEST for the self-test pair
+    PairPlace place;
+};
+
+// ---- The client farm. Record i belongs to the client with key keyBase + i.
+enum ClientState {
+    CLIENT_NOT_STARTED,  // no client has been started for this mailbox
+    CLIENT_STARTING,     // started at startedAt; not yet seen attached to its mailbox
+    CLIENT_RUNNING,      // attached and serving
+    CLIENT_RETIRING,     // held a pair too long: told to stop, its pair handed on
+    CLIENT_GIVEN_UP,     // died too often; the key is no longer used
+};
+
 struct ClientInfo {
     int shm_id;                  // segment identifier from shmget
-    int key;                     // 1000 + index
+    int key;                     // keyBase + index
     char *shm_ptr;               // the attached mailbox, or null before it is attached
     int active;                  // 1 once the client is started, 0 again when it confirmed its stop
     char lastM[FORMULA_BUF_SIZE];  // the M last written into this mailbox
     char lastV[FORMULA_BUF_SIZE];  // the V last written into this mailbox
+    int state;                   // a ClientState
+    time_t startedAt;            // when the client was last started
+    time_t sentAt;               // when the pair in the mailbox was written
+    int restarts;                // replacement clients started for this key
+    int unsettled;               // 1 while the pair last written has no recorded result
+    char sentLetter;             // the letter that pair was sent with ('r' or 't')
+    PairPlace place;             // where that pair stands
 };
 extern ClientInfo clientInfoArr[MB_NUM_CLIENTS];
 
-// ---- Settings decided once at start-up.
-extern long minFreeKb;   // free memory (kB) below which the search ends; QUARN_MIN_FREE_KB
+// ---- Pairs taken from clients that died or hung, to be handed to other clients before the
+// next new pair. At most one per mailbox can wait at a time.
+extern PendingPair handOnQueue[MB_NUM_CLIENTS];
+extern int handOnCount;  // entries of handOnQueue in use, oldest first
+
+// ---- The first pair of the run never sent: where a continuation starts. Set by the start-up
+// to the start position (texts empty) and by the dispatch loop when it ends.
+extern PendingPair nextPair;
+
+// ---- Settings decided once at start-up (settings.cpp).
+extern long minFreeKb;     // free memory (kB) below which the search ends; QUARN_MIN_FREE_KB
+extern long mCountLimit;   // M formulas this run takes at most; 0: no limit; QUARN_M_COUNT
+extern int keyBase;        // key of client 0; QUARN_KEY_BASE (default MB_KEY_BASE)
+extern int keyBaseAuto;    // 1 when the first free range of keys is to be taken
+extern int keyLockFd;      // the key-range lock, held open until the process ends; -1: none
+extern int clientSudo;     // 1: start clients through sudo; QUARN_CLIENT_SUDO
+extern int holdLimitS;     // seconds a client may hold one pair; QUARN_HOLD_LIMIT_S
 extern int yieldWhenIdle;  // 1 when there are fewer processors than pollers (sched_yield)
 
-// ---- Set by the SIGINT handler; every loop polls it and hands over to the shutdown.
-extern volatile std::sig_atomic_t sigintReceived;  // 0, or the number of the signal
+// ---- Set by the handler of SIGINT, SIGTERM and SIGHUP; every loop polls it and returns.
+extern volatile std::sig_atomic_t sigintReceived;  // 0, or the number of the first signal
+extern volatile std::sig_atomic_t signalCount;     // signals received so far

@@ -6,6 +6,10 @@
 // walk costs far less than one evaluation of a pair.
 #include "streams.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -26,11 +30,30 @@ inline bool endsFormula(char c) {
     return c == '\0' || c == ',' || c == ' ' || c == '\r' || c == '\n';
 }
 
-// Opens catalogue file presFileNum of the stream; null (reported) when it cannot be opened.
-FILE *openCatalogueFile(const FormulaStream &s) {
-    FILE *file = std::fopen(filenames[s.presFileNum], "r");
-    if (file == nullptr) std::perror("Error opening file");
-    return file;
+enum OpenResult { OPENED, NOT_REGULAR, OPEN_FAILED };
+
+// Opens catalogue file presFileNum of the stream as its current file. Only a regular file is
+// opened: a FIFO, device or directory under a formula file's name counts as a file without
+// formulas (NOT_REGULAR, nothing open), and no open waits for a writer. OPEN_FAILED after
+// reporting the failure.
+OpenResult openCatalogueFile(FormulaStream &s) {
+    const char *name = filenames[s.presFileNum];
+    struct stat st;
+    int fd = -1;
+    if (stat(name, &st) == 0 && !S_ISREG(st.st_mode)) return NOT_REGULAR;
+    fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(fd);
+        return NOT_REGULAR;
+    }
+    s.current_file = fd < 0 ? nullptr : fdopen(fd, "r");
+    if (s.current_file == nullptr) {
+        std::perror("Error opening file");
+        if (fd >= 0) close(fd);
+        s.openFailed = 1;
+        return OPEN_FAILED;
+    }
+    return OPENED;
 }
 
 inline bool inCatalogue(int fileNum) { return fileNum >= 0 && fileNum < numFiles; }
@@ -71,25 +94,25 @@ char *getNextFormulaLine(FormulaStream &s, int mode) {
         return nullptr;
     }
     if (mode != STREAM_NEXT) return nullptr;
+    s.openFailed = 0;
 
     if (s.current_file == nullptr) {
         bool known = inCatalogue(s.presFileNum);
         if (s.isM)
             std::printf("getNextFormulaLineM() open first file, filename = %s\n",
                         known ? filenames[s.presFileNum] : "");
-        if (!known) return nullptr;
-        s.current_file = openCatalogueFile(s);
-        if (s.current_file == nullptr) return nullptr;
+        if (!known || openCatalogueFile(s) == OPEN_FAILED) return nullptr;
         s.presFormulaNum = 0;
     }
     for (;;) {
         // The coordinator is single-threaded: the read needs no stream lock.
-        while (fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE), s.current_file) !=
-               nullptr) {
+        while (s.current_file != nullptr &&
+               fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE),
+                              s.current_file) != nullptr) {
             if (!skipLine(s.current_formula)) return s.current_formula;
         }
         // End of this file: move on to the next one in the catalogue.
-        std::fclose(s.current_file);
+        if (s.current_file != nullptr) std::fclose(s.current_file);
         s.current_file = nullptr;
         s.presFormulaNum = 0;
         s.presFileNum++;
@@ -97,8 +120,7 @@ char *getNextFormulaLine(FormulaStream &s, int mode) {
             if (!s.isM) s.presFileNum = 0;
             return nullptr;
         }
-        s.current_file = openCatalogueFile(s);
-        if (s.current_file == nullptr) return nullptr;
+        if (openCatalogueFile(s) == OPEN_FAILED) return nullptr;
     }
 }
 

@@ -42,6 +42,9 @@ char *getNextFormulaV(int mode);
 // be opened ("Error opening file" through perror; the stream then has no open file). When the
 // stream has no open file, the M stream first prints
 // "getNextFormulaLineM() open first file, filename = %s\n".
+// Only regular files are opened: any other kind of entry under a catalogue name reads as a file
+// without formulas, and no open waits. After a null, the stream's openFailed is 1 when a file
+// could not be opened (0 at the end of the catalogue).
 // Mode STREAM_REWIND: closes the open file, sets presFileNum and presFormulaNum to 0, returns
 // null.
 char *getNextFormulaLine(FormulaStream &s, int mode);

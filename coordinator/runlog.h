@@ -1,0 +1,72 @@
+// The run log's own lines and their reading back: progress lines, the line that ends a run,
+// the resume argument a run was started with, and the continuation of a search from its log.
+//
+// Lines a run writes to logfile.txt (through logAppend), in this order:
+//   Started new run: y2026m12d07 10:11:12                      (start-up)
+//   received: 0,437,0,218,447705,4                              (resumed runs only)
+//   startFileNumM = 0, startFormulaNumM = 437, startFileNumV = 0, startFormulaNumV = 218
+//   log. M = <M>, V = <V>, fileM = 0, formulaM = 438, fileNumV = 0, formulaNumV = 219,
+//        total = 447705, numPassed = 4                          (every 10 s, one line)
+//   log. M = ...                                                (last one, at the end)
+//   Run ended: y2026m12d07 10:21:40, stop file
+//
+// A progress line names a pair by its place: every pair before it has a recorded result, and
+// total counts the pairs sent before it. The last progress line of a run names the first pair
+// the run never sent (texts empty when the run ended before it took one). Resuming with
+// "fileM,formulaM-1,fileNumV,formulaNumV-1,total,numPassed" starts with that pair.
+#pragma once
+
+#include <ctime>
+
+#include "state.h"
+
+// Why a run ended. Every loop of the coordinator returns one of these to main.
+enum RunEnd {
+    END_NONE,         // not ended: go on
+    END_ALL_DONE,     // the M stream ran out: the search is complete
+    END_M_COUNT,      // the run took its QUARN_M_COUNT M formulas
+    END_STOP_FILE,    // stop.txt appeared
+    END_LOW_MEMORY,   // free memory fell below the threshold
+    END_SIGNAL,       // SIGINT, SIGTERM or SIGHUP (sigintReceived says which)
+    END_FARM_FAILED,  // the mailboxes or clients could not be set up
+    END_NO_CLIENTS,   // every key was given up after repeated client deaths
+    END_UNREADABLE,   // a formula file could not be opened
+    END_BAD_RESUME,   // the resume argument was refused (the run never started)
+};
+
+// The reason's text in the "Run ended" line: "all done", "M count done", "stop file",
+// "low memory", "SIGINT", "SIGTERM", "SIGHUP", "farm not built", "no clients left",
+// "formula file unreadable".
+const char *endReasonText(RunEnd end);
+
+// Logs and prints the progress line of the pair (m, v) at `place`, with the current numPassed.
+void writeProgressLine(const char *m, const char *v, const PairPlace &place);
+
+// Logs and prints "Run ended: <local time>, <reason>".
+void writeEndLine(RunEnd end);
+
+// Logs "received: <arg>", the resume argument of this run.
+void writeReceivedLine(const char *arg);
+
+// Reads the fields of a resume argument: six comma-separated numbers (runs of commas are one
+// separator, commas at either end are ignored, fields after the sixth too; a field that does
+// not begin with a number reads as 0; numbers beyond their type saturate). The first four are
+// ints, the last two longs. Returns the number of fields found, 0 to 6.
+int readResumeFields(const char *arg, long values[6]);
+
+// What a working directory's log says about its search, from the last run that got as far as
+// positioning its streams (runs refused at their resume argument are passed over).
+struct RunLogSummary {
+    int runs;              // runs that positioned their streams
+    int ended;             // 1 when the last of them wrote its "Run ended" line
+    int finished;          // 1 when it ended "all done" or "M count done"
+    char endReason[32];    // its end reason; empty when it did not end in order
+    long resume[6];        // the resume argument that continues the search
+    int fromProgress;      // 1: resume comes from a progress line; 0: from the run's start
+    time_t startedAt;      // when the last run started (-1 when unreadable)
+    time_t endedAt;        // when it ended (-1 when it did not end in order)
+    long startTotal;       // pairs sent before the last run started
+};
+
+// Reads the log at `path`. Returns 1 and fills *out when the log holds a run; 0 otherwise.
+int readRunLog(const char *path, RunLogSummary *out);
