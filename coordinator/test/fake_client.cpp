@@ -4,7 +4,9 @@
 //   serve=<key>     only this key answers requests; the others leave them unanswered
 //   pass=<formula>  pairs with this M pass with score 4 (pass=* : every pair)
 //   delay_ms=<n>    time each answer takes
-//   mute=<key>      this key ends without confirming when told to stop
+//   mute=<key>      this key never confirms its stop: told to stop, it stays attached and silent
+// Like the real client it ignores SIGTERM and SIGHUP; unlike it, it dies on SIGINT, so that a
+// Ctrl+C reaching the clients would show.
 #include <signal.h>
 #include <sys/shm.h>
 
@@ -21,7 +23,8 @@ static void nap(long ms) {
 }
 
 int main(int argc, char **argv) {
-    signal(SIGINT, SIG_IGN);
+    signal(SIGTERM, SIG_IGN);
+    signal(SIGHUP, SIG_IGN);
     const int key = argc == 2 ? std::atoi(argv[1]) : 0;
     void *address = shmat(shmget(key, MB_SIZE, 0666), nullptr, 0);
     if (address == reinterpret_cast<void *>(-1)) return 1;
@@ -56,6 +59,7 @@ int main(int argc, char **argv) {
         if (score > 2) mbWriteScoreText(mailbox, score);
         if (!mbSwapLetter(mailbox, letter, score > 2 ? MB_SCORED : MB_FAILED)) break;
     }
-    if (key != mute) mbWriteExitConfirmation(mailbox);
+    if (key == mute) nap(600 * 1000);
+    mbWriteExitConfirmation(mailbox);
     return 0;
 }
