@@ -2,6 +2,7 @@
 // the results page, rebuilt incrementally and opened in headless Chromium as a person would
 // see it: every picture loaded, every pair listed, a screenshot that is not blank.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -81,6 +82,7 @@ window.addEventListener('load', function () {
 )";
 
 TEST_F(ShowProgram, ResultsPageIsIncrementalAndShowsEveryPairInABrowser) {
+    ASSERT_EQ(0, access(QUARN_CHROMIUM_PATH, X_OK)) << "no chromium: scripts/deps.sh installs it";
     const std::string pass = "M = " + passM + ", V = " + passV + "\n";
     writeFile(path("best.txt"), pass + "M = M+m+V+v, V = M+m+V+v\n" + pass);
     writeFile(path("more.txt"), "M = m<b>&, V = V\nM = tanh(v*m-V*M)*100, V = (v+V)+M/m\n");
