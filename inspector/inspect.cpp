@@ -128,9 +128,8 @@ void findZone(int steps, int allCells, Inspection *out) {
             if (cell > last) last = cell;
         }
     }
-    out->firstCell = first - ZONE_MARGIN_CELLS < 0 ? 0 : first - ZONE_MARGIN_CELLS;
-    out->lastCell =
-        last + ZONE_MARGIN_CELLS >= CELL_COUNT ? CELL_COUNT - 1 : last + ZONE_MARGIN_CELLS;
+    out->firstCell = first - ZONE_MARGIN_CELLS;
+    out->lastCell = last + ZONE_MARGIN_CELLS;
 }
 
 void explainSpread(const Cell *field, Inspection *out) {

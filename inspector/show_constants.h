@@ -15,6 +15,9 @@ constexpr int EXIT_REFUSED = 4;        // a text the client does not take whole 
 
 // ---- The zone shown: cells that ever left the start state, with a margin on each side.
 constexpr int ZONE_MARGIN_CELLS = 5;
+// The disturbance spreads one cell per step, so the zone and its margins stay inside the field.
+static_assert(SPIKE_CELL - CYCLE_COUNT - ZONE_MARGIN_CELLS >= 0 &&
+              SPIKE_CELL + CYCLE_COUNT + ZONE_MARGIN_CELLS < CELL_COUNT);
 
 // ---- Picture layout, in pixels. Each cell-step is a block as large as lets the panel fill
 // about PANEL_TARGET_PX in each direction, from BLOCK_MIN_PX to BLOCK_MAX_PX on a side: a
