@@ -29,13 +29,9 @@ int writeCsv(const char *path, const Inspection &inspection) {
         }
     }
     int failed = std::ferror(file);
-    int reason = errno;
-    if (std::fclose(file) != 0 && !failed) {
-        failed = 1;
-        reason = errno;
-    }
+    if (std::fclose(file) != 0) failed = 1;
     if (failed) {
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(reason));
+        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
         return 1;
     }
     return 0;

@@ -21,7 +21,10 @@ TEST_F(ShowProgram, BadInputsGetTheirStatusAMessageAndNoFiles) {
     const std::string png = path("x.png"), m494 = passM + std::string(494 - passM.size(), ' ');
     for (const auto &[args, status, out, err] :
          std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>>{
-             {{"--png", png, m494, passV}, EXIT_REFUSED, "why: refused: M has 494 characters", ""},
+             {{"--png", png, m494, passV},
+              EXIT_REFUSED,
+              "score: none\nanswer: f\nsteps: 0\nwhy: refused: M has 494 characters",
+              ""},
              {{"--png", png, "m+", passV},
               EXIT_NOT_EVALUATED,
               "score: -1\nanswer: f\nsteps: 0\nwhy: does not compile: the expression library "
@@ -100,7 +103,9 @@ TEST_F(ShowProgram, ResultsPageIsIncrementalAndShowsEveryPairInABrowser) {
     EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 3 drawn, 0 kept\n", r.out);
     r = runProgram(dir, page);
     EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 0 drawn, 3 kept\n", r.out);
-    EXPECT_EQ(1, count(readFile(path("out/index.html")), "<td class=\"formula\">m&lt;b&gt;&amp;<"));
+    const std::string index = readFile(path("out/index.html"));
+    EXPECT_EQ(1, count(index, "<td class=\"formula\">m&lt;b&gt;&amp;<"));
+    EXPECT_EQ(1, count(index, "<td class=\"why\">passed at step 96: "));
 
     writeFile(path("out/inspect.html"), inspector);
     std::string dom = chromium(dir, "--dump-dom", "file://" + path("out/inspect.html"));
