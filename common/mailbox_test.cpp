@@ -11,9 +11,8 @@ TEST(Mailbox, RequestScoreAndStopTexts) {
     EXPECT_STREQ("r,M+m+V+v,M+m+V+v", box);
     mbWriteScoreText(box, 4);
     EXPECT_STREQ("r,4\n", box);
-    const std::pair<const char *, int> replies[] = {
-        {"s,4\n", 4}, {"s,123456\n", 12345}, {"s,\n", 0}, {"s,7,9", 7}, {"s,12ab\n", 12}};
-    for (const auto &[text, score] : replies) {
+    for (const auto &[text, score] : std::vector<std::pair<const char *, int>>{
+             {"s,4\n", 4}, {"s,123456\n", 12345}, {"s,\n", 0}, {"s,7,9", 7}, {"s,12ab\n", 12}}) {
         std::strcpy(box, text);
         EXPECT_EQ(score, mbReadScore(box)) << text;
     }
@@ -21,8 +20,12 @@ TEST(Mailbox, RequestScoreAndStopTexts) {
         std::strcpy(box, text);
         EXPECT_EQ(0, mbIsExitConfirmation(box)) << text;
     }
-    mbWriteExitConfirmation(box);
-    EXPECT_EQ(1, mbIsExitConfirmation(box));
+    // The confirmation writes its six bytes, and not the byte behind them.
+    char confirmation[sizeof MB_EXIT_TEXT + 1];
+    std::memset(confirmation, '#', sizeof confirmation);
+    mbWriteExitConfirmation(confirmation);
+    EXPECT_EQ(1, mbIsExitConfirmation(confirmation));
+    EXPECT_EQ('#', confirmation[sizeof MB_EXIT_TEXT]);
 }
 
 TEST(Mailbox, AnswerSwapLeavesAStopLetterInPlace) {
@@ -31,7 +34,8 @@ TEST(Mailbox, AnswerSwapLeavesAStopLetterInPlace) {
     mbStoreLetter(box, MB_KILL);
     EXPECT_EQ(0, mbSwapLetter(box, MB_RUN, MB_SCORED));
     EXPECT_EQ(MB_KILL, mbLoadLetter(box));
-    for (char letter : {MB_SCORED, MB_FAILED, MB_WRITING, MB_KILL, 'e'}) EXPECT_EQ(1, mbIsIdle(letter));
+    for (char letter : {MB_SCORED, MB_FAILED, MB_WRITING, MB_KILL, 'e'})
+        EXPECT_EQ(1, mbIsIdle(letter));
     EXPECT_EQ(0, mbIsIdle(MB_RUN) + mbIsIdle(MB_SELFTEST));
 }
 
