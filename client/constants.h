@@ -72,10 +72,11 @@ static_assert((FAILED_TEXT_SLOTS & (FAILED_TEXT_SLOTS - 1)) == 0, "slots wrap by
 static_assert(FAILED_TEXT_BYTES < (std::uint64_t{1} << 32), "an offset fits a slot's low half");
 
 // ---- Watching for the coordinator while idle. A client whose coordinator is gone would poll
-// its mailbox for ever; it looks at the clock once per this many idle polls (a few
-// milliseconds' worth, yielding or not), and once a second asks whether it is the only
-// process still attached to its segment.
-constexpr int IDLE_POLLS_PER_CLOCK_LOOK = 1 << 16;
+// its mailbox for ever; it looks at the clock once per this many idle polls, and once a second
+// asks whether it is the only process still attached to its segment. The count is small: on a
+// busy machine a poll that yields can wait a few milliseconds for the processor, and reading
+// the clock costs about as much as a poll.
+constexpr int IDLE_POLLS_PER_CLOCK_LOOK = 256;
 constexpr int ORPHAN_CHECK_SECONDS = 1;
 
 // ---- Verdict of one cycle's checks while the pair is still open: 2, the spread check's

@@ -25,10 +25,11 @@ TEST(GeneratorCycle, RunsOfTheFourKindsFollowTheRunTable) {
     EXPECT_EQ(run[1] + run[19] + run[20], "log(M+pi)*m-V/v+1log(M+pi)*m-V/v+1sqrt(M+e)*m-V/v+1");
 }
 
-// fnv1a of count formulas, each followed by ", ", after a start (start empty) or a resume.
+// fnv1a of count formulas, each followed by ", ", after a start (start empty) or a resume,
+// which goes on from the table as it finds it: cleared first, as in a new process.
 static std::uint64_t signature(int fast, std::string start, long count) {
     drawFast = fast;
-    next_try(1);
+    if (!start.empty()) next_try(1);
     zindel(start.empty() ? 1 : 2, start.data());
     std::uint64_t hash = fnv1a("");
     for (long n = 0; n < count; n++) hash = fnv1a(zindel(0, nullptr) + std::string(", "), hash);
