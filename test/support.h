@@ -36,6 +36,7 @@ std::uint64_t fnv1a(const std::string &text, std::uint64_t hash = 14695981039346
 struct RunResult {
     int status = -1;  // exit status; -1 after a time-out, 128 + n after signal n
     std::string out, err;
+    long maxRssKb = 0;  // the program's peak resident memory
 };
 
 // A program started in `dir` with `env` ("NAME=value") added, in a process group of its own
