@@ -27,8 +27,10 @@ const int ready = setupClientState();  // the scorer's state for every test; 0 w
 // one (which NaN operand an addition passes on depends on the compiler's operand order).
 std::string outcome(int result, int steps, const Cell *field) {
     std::string text = std::to_string(result) + " " + std::to_string(steps) + " ";
-    for (const double *value = &field->m; value < &field[CELL_COUNT].m; ++value)
-        text.append(std::isnan(*value) ? "NaN_NaN_" : reinterpret_cast<const char *>(value), 8);
+    for (const Cell *cell = field; cell < field + CELL_COUNT; ++cell) {
+        for (double value : {cell->m, cell->v})
+            text.append(std::isnan(value) ? "NaN_NaN_" : reinterpret_cast<const char *>(&value), 8);
+    }
     return text;
 }
 
