@@ -93,12 +93,12 @@ TEST_F(Client, AnswersRequestsIgnoresTheTerminalsSignalsAndStopsWhenToldTo) {
     EXPECT_TRUE(mbIsExitConfirmation(box));
 }
 
-TEST_F(Client, MemoryStaysBoundedOverRequestsThatDoNotCompile) {
-    const std::string failing = passV + ")";
+TEST_F(Client, MemoryStaysBoundedOverRequestsThatFailToCompileOrLackAVariable) {
+    const std::string failing = passV + ")", threeVariables = "V-m-M";
     long peakKb[2];
     for (int requests : {1000, 201000}) {
         serve(k);
-        for (int i = 0; i < requests; ++i) ask(passM, failing);
+        for (int i = 0; i < requests; ++i) ask(passM, i % 2 ? failing : threeVariables);
         EXPECT_EQ("f," + passM + "," + failing, ask());
         EXPECT_EQ("s,4\n", ask(passM, passV));  // a text that compiles after failing ones
         mbStoreLetter(box, MB_KILL);
