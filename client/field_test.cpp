@@ -63,6 +63,7 @@ TEST(Field, AFailedTextIsCompiledOnceUntilTheTableIsFull) {
         EXPECT_EQ(nullptr, compileFormula(text.c_str()));
         EXPECT_EQ(nullptr, compileFormula(text.c_str()));
     }
+    EXPECT_EQ(nullptr, compileFormula("!0"));  // still remembered: its bytes were not reused
     EXPECT_EQ(room + 4, compiles);
     for (int twice = 0; twice < 2; ++twice) evaluator_destroy(compileFormula(MB_SEED_FORMULA));
     EXPECT_EQ(room + 6, compiles);

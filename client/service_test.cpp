@@ -78,6 +78,7 @@ TEST_F(Client, AnswersRequestsIgnoresTheTerminalsSignalsAndStopsWhenToldTo) {
     const std::string m493 = passM + std::string(LONGEST_WHOLE_M - passM.size(), ' ');
     const std::string v492 = passV + std::string(LONGEST_WHOLE_V - passV.size(), ' ');
     EXPECT_EQ("s,4\n", ask(m493, v492));
+    EXPECT_EQ("f,)," + passV, ask(")", passV));  // the client stops without a compiled M
     std::string lines = "*** nTest ***\n*** Passed !!!!! ***\n*** Passed !!!!! ***\n";
     // Malformed requests, each of which would pass if evaluated, are answered 'f' at once.
     for (const auto &[m, v, fault] : std::vector<std::tuple<std::string, std::string, std::string>>{
