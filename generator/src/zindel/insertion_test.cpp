@@ -1,12 +1,14 @@
 // Constant and function insertion at the edges the generation cycle does not reach: the
-// first placeholder whatever it belongs to, the byte-length limit, and the failures, which
-// end the process. Ordinary insertions are checked by the run table (cycle_test.cpp).
+// first placeholder whatever it belongs to, the byte-length limit, a letter just behind a
+// function name, and the failures, which end the process. Ordinary insertions are checked by the run table (cycle_test.cpp).
 #include "../../test/testutil.h"
 
 TEST(GeneratorInsertion, InsertsWithinTheByteLimitAndEndsTheProcessBeyondIt) {
     std::string paren111 = "(M+m)*" + std::string(105, 'V');
     EXPECT_EQ(addConstant(std::string("sin(M)*n").data(), 2), std::string("sie(M)*n"));
     EXPECT_EQ(addFunct(paren111.data(), 30), "nandelta" + paren111);  // 111 + 8 bytes
+    std::string logN = "log+n";  // the n right behind a function name is not inside it
+    EXPECT_EQ(isFunctName(logN.data(), logN.data() + 4), 0);
     // clang-format off
     std::tuple<char *(*)(char *, int), std::string, int, int, std::string> failures[] = {
         {addConstant, std::string(112, 'V'), 7, 0,  // 112 + 16 bytes (U+2212 takes 3), no n
