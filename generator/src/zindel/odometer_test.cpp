@@ -7,8 +7,10 @@ TEST(GeneratorOdometer, WrapsRendersListsAndEndsOnAFullTable) {
     load(symblNumTbl, std::string(99, 'N'));
     EXPECT_EQ(next_try(0), std::string(99, 'M'));
     load(symblNumTbl, "M+V");
-    symblNumTbl[1] = MAX_SYMBOL_CODE + 1;
     char text[GEN_FORMULA_SIZE] = "x";  // the table's text is appended
+    tblToFormula(text);
+    EXPECT_STREQ(text, "xM+V");
+    symblNumTbl[1] = MAX_SYMBOL_CODE + 1;
     tblToFormula(text);
     EXPECT_STREQ(text, "Error");
     load(symblNumTbl, "");
