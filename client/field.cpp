@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "failed_texts.h"
+
 namespace {
 
 // Number of distinct variables of a compiled formula, as the library counts them.
@@ -24,8 +26,7 @@ int prepareM(const char *textM) {
     keptEvaluatorM = nullptr;
     keptValidM = 0;
 
-    // The library copies the text and never writes to it.
-    void *evaluator = evaluator_create(const_cast<char *>(textM));
+    void *evaluator = compileFormula(textM);
     if (!evaluator) {
         keptResultM = SCORE_NOT_COMPILED;
     } else if (variableCount(evaluator) != VARIABLE_COUNT) {
@@ -156,7 +157,7 @@ int evaluateFunction(const char *textM, const char *textV) {
     int verdictM = prepareM(textM);
     if (verdictM != 1) return verdictM;
 
-    void *evaluatorV = evaluator_create(const_cast<char *>(textV));
+    void *evaluatorV = compileFormula(textV);
     if (!evaluatorV) return SCORE_NOT_COMPILED;
     if (variableCount(evaluatorV) != VARIABLE_COUNT) {
         evaluator_destroy(evaluatorV);

@@ -6,7 +6,8 @@
 // outside the zone equals both neighbours, so a full step would copy it unchanged. Both fields
 // keep the start state outside the zone, and each call restores just the cells the previous
 // call touched. The compiled M is kept in the process-wide state while its text stays the
-// same, so a run of pairs with one M compiles M once.
+// same, so a run of pairs with one M compiles M once. Both formulas are compiled through
+// compileFormula (failed_texts.h), which answers a text that failed before on its own.
 //
 // Code that writes the fields other than through evaluateFunction (tests stepping by hand)
 // calls fillFields() before the next evaluateFunction.

@@ -8,12 +8,16 @@
 #include "state.h"
 
 int main(int argc, char **argv) {
-    // The coordinator stops clients through the mailbox. Ctrl+C in the coordinator's terminal
-    // reaches the whole foreground process group; a client ended by it would never confirm
-    // its stop.
-    std::signal(SIGINT, SIG_IGN);
-    // A closed output pipe must not end a client before it answers or confirms its stop.
-    std::signal(SIGPIPE, SIG_IGN);
+    // The coordinator stops clients through the mailbox and waits for their confirmations.
+    // Ctrl+C in its terminal, a lost terminal and a batch system's stop reach the whole process
+    // group (or cgroup); a client ended by them would never confirm. A closed output pipe must
+    // not end a client before it answers or confirms its stop either.
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        if (std::signal(signalNumber, SIG_IGN) == SIG_ERR) {
+            std::perror("Error: could not ignore a signal");
+            return 1;
+        }
+    }
     // The output is shared with the coordinator's; each line goes out when it is complete.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 
 #include "field.h"
 #include "request.h"
@@ -45,15 +46,37 @@ int stopClient() {
     return 0;
 }
 
+// Called once per IDLE_POLLS_PER_CLOCK_LOOK idle polls. 1 when a second has passed since the
+// last check (*lastCheck) and no other process is attached to the mailbox any more, so its
+// coordinator is gone; also when the segment cannot be asked (it has been removed).
+int orphaned(std::time_t *lastCheck) {
+    std::time_t now = std::time(nullptr);
+    if (now - *lastCheck < ORPHAN_CHECK_SECONDS) return 0;
+    *lastCheck = now;
+    struct shmid_ds status;
+    if (shmctl(mailboxId, IPC_STAT, &status) != 0) {
+        std::perror("Error: could not get the status of the mailbox with shmctl()");
+        return 1;
+    }
+    return status.shm_nattch <= 1 ? 1 : 0;
+}
+
+int stopOrphan() {
+    std::printf("\rclient %d: its coordinator is gone (nobody else is attached), exiting\n", key);
+    detachMailbox();
+    freeClientState();
+    return 0;
+}
+
 }  // namespace
 
 int attachMailbox() {
-    int shmId = shmget(key, MB_SIZE, 0666);
-    if (shmId == -1) {
+    mailboxId = shmget(key, MB_SIZE, 0666);
+    if (mailboxId == -1) {
         std::perror("Error: could not get shm_id with shmget()\n");
         return 1;
     }
-    void *address = shmat(shmId, nullptr, 0);
+    void *address = shmat(mailboxId, nullptr, 0);
     if (address == reinterpret_cast<void *>(-1)) {
         std::perror("Error: could not get shm_id with shmget()\n");
         return 1;
@@ -70,6 +93,8 @@ void detachMailbox() {
 void decidePolling() { yieldWhenIdle = sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0; }
 
 int serveRequests() {
+    int idlePollsLeft = IDLE_POLLS_PER_CLOCK_LOOK;  // countdown to the next look at the clock
+    std::time_t lastCheck = std::time(nullptr);     // when the attach count was last asked
     for (;;) {
         char letter = mbLoadLetter(mailbox);
         if (letter == MB_KILL) return stopClient();
@@ -77,8 +102,12 @@ int serveRequests() {
             answerRun();
         } else if (letter == MB_SELFTEST) {
             answerSelfTest();
-        } else if (yieldWhenIdle) {
-            sched_yield();
+        } else {
+            if (--idlePollsLeft == 0) {
+                idlePollsLeft = IDLE_POLLS_PER_CLOCK_LOOK;
+                if (orphaned(&lastCheck)) return stopOrphan();
+            }
+            if (yieldWhenIdle) sched_yield();
         }
     }
 }

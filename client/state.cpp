@@ -9,6 +9,7 @@
 #include "field.h"
 
 int key;
+int mailboxId;
 char *mailbox;
 
 char fixedNames[VARIABLE_COUNT][NAME_SIZE];
@@ -28,6 +29,12 @@ char keptTextM[FORMULA_BUF_SIZE];
 int keptValidM;
 int keptResultM;
 void *keptEvaluatorM;
+
+std::uint64_t failedTextTbl[FAILED_TEXT_SLOTS];
+char failedTexts[FAILED_TEXT_BYTES];
+std::size_t failedTextsUsed;
+int failedTextCount;
+int failedTextsFull;
 
 int yieldWhenIdle;
 

@@ -1,13 +1,13 @@
 // The client's process-wide state, all in one place: its mailbox, the names and values handed
 // to the expression library, the two fields, the formula buffers, the compiled M kept across
-// requests and the polling mode. Defined in state.cpp.
+// requests, the texts that did not compile and the polling mode. Defined in state.cpp.
 //
 // Contract:
 // - setupClientState() fills the names table, allocates and fills both fields and clears the
 //   formula buffers and the kept M. Result 0 on success; 1 when an allocation failed, and then
 //   nothing stays allocated. Called once, before the first request.
 // - freeClientState() destroys the kept M evaluator and frees both fields; the state may be
-//   set up again afterwards.
+//   set up again afterwards. Neither touches the texts that did not compile: they still fail.
 #pragma once
 
 #include "constants.h"
@@ -21,6 +21,7 @@ static_assert(sizeof(Cell) == 2 * sizeof(double));
 
 // ---- The mailbox.
 extern int key;         // the shared-memory key from the command line
+extern int mailboxId;   // the segment's id from shmget, once got
 extern char *mailbox;   // the attached segment (MB_SIZE bytes), or null before attaching
 
 // ---- Names and values for the expression library, in binding order m, M, v, V.
@@ -44,6 +45,13 @@ extern char keptTextM[FORMULA_BUF_SIZE];  // the M text keptEvaluatorM was made 
 extern int keptValidM;      // 1 when keptTextM and keptResultM describe a compiled text
 extern int keptResultM;     // 1: usable; SCORE_NOT_COMPILED or SCORE_FAILED: its verdict
 extern void *keptEvaluatorM;  // the compiled M with four variables, or null
+
+// ---- Texts that did not compile (failed_texts.cpp); they stay across set-up and release.
+extern std::uint64_t failedTextTbl[FAILED_TEXT_SLOTS];  // 0 empty, else hash << 32 | offset + 1
+extern char failedTexts[FAILED_TEXT_BYTES];  // the remembered texts, each with its NUL
+extern std::size_t failedTextsUsed;          // bytes of failedTexts in use
+extern int failedTextCount;                  // texts remembered, 0..FAILED_TEXT_MAX
+extern int failedTextsFull;                  // 1 once a text found no room (said once)
 
 // ---- Polling.
 extern int yieldWhenIdle;   // 1: an idle poll calls sched_yield (fewer processors than POLLERS)

@@ -1,19 +1,15 @@
-// The mailbox texts: request layout, the score reader, the stop confirmation, the answer swap.
+// The mailbox texts the coordinator reads (the score, the stop confirmation), the bytes of the
+// confirmation, and the answer swap. Requests and replies travel in the client's process tests.
 #include "mailbox.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(Mailbox, RequestScoreAndStopTexts) {
+TEST(Mailbox, ScoreAndStopConfirmationAreReadExactly) {
     char box[MB_SIZE];
-    mbWriteRequest(box, MB_SEED_FORMULA, MB_SEED_FORMULA, MB_RUN);
-    EXPECT_STREQ("r,M+m+V+v,M+m+V+v", box);
-    mbWriteScoreText(box, 4);
-    EXPECT_STREQ("r,4\n", box);
-    const std::pair<const char *, int> replies[] = {
-        {"s,4\n", 4}, {"s,123456\n", 12345}, {"s,\n", 0}, {"s,7,9", 7}, {"s,12ab\n", 12}};
-    for (const auto &[text, score] : replies) {
+    for (const auto &[text, score] : std::vector<std::pair<const char *, int>>{
+             {"s,4\n", 4}, {"s,123456\n", 12345}, {"s,\n", 0}, {"s,7,9", 7}, {"s,12ab\n", 12}}) {
         std::strcpy(box, text);
         EXPECT_EQ(score, mbReadScore(box)) << text;
     }
@@ -21,8 +17,11 @@ TEST(Mailbox, RequestScoreAndStopTexts) {
         std::strcpy(box, text);
         EXPECT_EQ(0, mbIsExitConfirmation(box)) << text;
     }
+    // The confirmation writes its six bytes, and not the byte behind them.
+    std::memset(box, '#', sizeof MB_EXIT_TEXT + 1);
     mbWriteExitConfirmation(box);
     EXPECT_EQ(1, mbIsExitConfirmation(box));
+    EXPECT_EQ('#', box[sizeof MB_EXIT_TEXT]);
 }
 
 TEST(Mailbox, AnswerSwapLeavesAStopLetterInPlace) {
@@ -31,7 +30,8 @@ TEST(Mailbox, AnswerSwapLeavesAStopLetterInPlace) {
     mbStoreLetter(box, MB_KILL);
     EXPECT_EQ(0, mbSwapLetter(box, MB_RUN, MB_SCORED));
     EXPECT_EQ(MB_KILL, mbLoadLetter(box));
-    for (char letter : {MB_SCORED, MB_FAILED, MB_WRITING, MB_KILL, 'e'}) EXPECT_EQ(1, mbIsIdle(letter));
+    for (char letter : {MB_SCORED, MB_FAILED, MB_WRITING, MB_KILL, 'e'})
+        EXPECT_EQ(1, mbIsIdle(letter));
     EXPECT_EQ(0, mbIsIdle(MB_RUN) + mbIsIdle(MB_SELFTEST));
 }
 

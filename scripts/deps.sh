@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libmatheval-dev libgtest-dev libbenchmark-dev
-          sudo util-linux procps tmux libpng-dev chromium)
+          sudo util-linux procps strace libpng-dev chromium)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,16 +88,18 @@ RunResult Process::wait(int timeoutS) {
     RunResult r;
     int status = 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutS);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
+    struct rusage usage = {};
+    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(-pid, SIGKILL);
-            waitpid(pid, &status, 0);
+            wait4(pid, &status, 0, &usage);
             status = -1;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     r.status = status == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.maxRssKb = usage.ru_maxrss;
     r.out = out();
     r.err = readFile(outDir + "/err");
     removeTree(outDir);

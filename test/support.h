@@ -4,6 +4,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <functional>
@@ -22,12 +23,20 @@ int count(const std::string &text, const std::string &what);  // occurrences, ov
 // Polls `done` every few milliseconds for up to `limitS` seconds; its last answer.
 bool waitFor(const std::function<bool()> &done, int limitS);
 
+// A death test: `statement` must end the process with exit status `status` after printing a
+// text that matches the regular expression `re` on standard output (sent to the error stream,
+// which the death test reads).
+#define EXPECT_EXITS(statement, status, re)                                                       \
+    EXPECT_EXIT((dup2(STDERR_FILENO, STDOUT_FILENO), statement), testing::ExitedWithCode(status), \
+                re)
+
 // FNV-1a over the bytes of `text`, continuing from `hash`.
 std::uint64_t fnv1a(const std::string &text, std::uint64_t hash = 14695981039346656037ull);
 
 struct RunResult {
     int status = -1;  // exit status; -1 after a time-out, 128 + n after signal n
     std::string out, err;
+    long maxRssKb = 0;  // the program's peak resident memory
 };
 
 // A program started in `dir` with `env` ("NAME=value") added, in a process group of its own

@@ -20,5 +20,6 @@ constexpr int WRITE_CLOSE_FAILED = 2;
 // Opens filename for appending and writes one file's lines, taking each formula from
 // zindel(0, ...) as it is needed, through a large stdio buffer (flushed also when the
 // process exits midway, so an incomplete file keeps everything written up to then).
-// Returns WRITE_OK, WRITE_OPEN_FAILED or WRITE_CLOSE_FAILED.
+// Returns WRITE_OK, WRITE_OPEN_FAILED, or WRITE_CLOSE_FAILED when a write, the last flush or
+// the close failed; the torn file is then removed (reported with perror if that fails too).
 int writeFormulaFile(const char *filename);

@@ -1,75 +1,87 @@
 // The real program zindel in a fresh temporary directory: the files it writes, what it
-// prints and its exit status. The expected contents come from the cycle in this process.
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-
+// prints and its exit status.
 #include "testutil.h"
 
-namespace fs = std::filesystem;
+namespace {
 
-static std::string name(int n) { return "formulas_" + std::to_string(1000 + n).substr(1) + ".txt"; }
+std::string name(int n) { return "formulas_" + std::to_string(1000 + n).substr(1) + ".txt"; }
 
-// The 20 files that follow a start (given empty) or a resume after given, which rebuilds
-// the table from clear, as in a new process.
-static std::vector<std::string> expectedFiles(std::string given) {
-    next_try(1);
-    zindel(given.empty() ? 1 : 2, given.data());
-    std::vector<std::string> files(20);
-    for (std::string &file : files) {
-        for (int i = 0; i < 70000; i++) (file += zindel(0, nullptr)) += i % 7 == 6 ? ", \n" : ", ";
-        file += '\n';
+class GeneratorDriver : public TempDirTest {
+  protected:
+    RunResult zindel(std::vector<std::string> args) {
+        args.insert(args.begin(), ZINDEL_PATH);
+        return runProgram(dir, args);
     }
-    return files;
+    // fnv1a over the 20 files from number `first` on, passing over `skip`, without their line
+    // ends; each must hold 10000 lines and an empty one. Their "filename is" lines go to names.
+    std::uint64_t signature(int first, int skip = 0) {
+        std::uint64_t hash = fnv1a("");
+        names.clear();
+        for (int n = first; n < first + 20 + (skip > first); n++) {
+            if (n == skip) continue;
+            names += "filename is: " + name(n) + "\n";
+            std::string text = readFile(path(name(n)));
+            EXPECT_TRUE(count(text, "\n") == 10001 && text.ends_with(", \n\n")) << name(n);
+            std::erase(text, '\n');
+            hash = fnv1a(text, hash);
+        }
+        return hash;
+    }
+    std::string names;
+};
+
+TEST_F(GeneratorDriver, WritesTwentyFilesAtTheLowestFreeNumbers) {
+    writeFile(path(name(2)), "keep");
+    RunResult start = zindel({});
+    EXPECT_EQ(signature(1, 2), FIRST_RUN_SIGNATURE);
+    EXPECT_EQ(start.out, names + "\nDone\n");
+    EXPECT_EQ(start.status, 0);
+    // An empty formula to resume after reads back as the start.
+    RunResult again = zindel({""});
+    EXPECT_EQ(signature(22), FIRST_RUN_SIGNATURE);
+    EXPECT_EQ(again.out, "have formula to start at: \nrecovered formula: \n" + names + "\nDone\n");
 }
 
-TEST(GeneratorDriver, WritesTwentyFilesAtTheLowestFreeNumbers) {
-    char tmpl[] = "/tmp/zindel_driver_XXXXXX";
-    std::string dir = mkdtemp(tmpl);
-    auto file = [&](int n) {
-        std::ifstream in(dir + "/" + name(n), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    // Runs zindel with args in dir; it must print head, a line for each of 20 files from
-    // number first on (skipping number skip) and "\nDone", and write them as expected.
-    auto run = [&](const std::string &args, std::string head = "", int first = 0,
-                   const std::vector<std::string> &expected = {}, int skip = 0) {
-        FILE *p =
-            popen(("cd " + dir + " && " ZINDEL_PATH " " + args + " 2>&1; echo $?").c_str(), "r");
-        std::string out(1 << 16, '\0');
-        out.resize(fread(out.data(), 1, out.size(), p));
-        pclose(p);
-        for (int i = 0, n = first; first > 0 && i < 20; i++, n += n + 1 == skip ? 2 : 1) {
-            head += "filename is: " + name(n) + "\n";
-            EXPECT_TRUE(file(n) == expected[i]) << name(n);
-        }
-        EXPECT_TRUE(first == 0 || out == head + "\nDone\n0\n") << args << " printed " << out;
-        return out;
-    };
-    EXPECT_EQ(run("'M+exp(V)'"),
+TEST_F(GeneratorDriver, ResumesAfterAGivenFormulaAndRefusesOneItCannotRead) {
+    EXPECT_EQ(zindel({"M+exp(V)"}).out,
               "have formula to start at: M+exp(V)\n1, 6, 5, \n"
-              "recovered formula: M+n\nfailed to parse given formula\n0\n");
-    std::string given = "log(M+pi)*m-V/v+1";
-    run("'" + given + "'",
-        "have formula to start at: " + given + "\nrecovered formula: (M+n)*m-V/v+n\n", 1,
-        expectedFiles(given));
+              "recovered formula: M+n\nfailed to parse given formula\n");
+    EXPECT_EQ(readFile(path(name(1))), "");  // nothing written
+    EXPECT_TRUE(
+        zindel({"log(M+pi)*m-V/v+1"})
+            .out.starts_with(
+                "have formula to start at: log(M+pi)*m-V/v+1\nrecovered formula: (M+n)*m-V/v+n\n"));
     // The rest of the candidate's constants, then the first formula of the next, (M-n)*m-V/v+n.
-    std::string x = "(M+n)*m-V/v+n", want;
-    for (int k = 1; k <= 18; k++) want += decorate(x, -1, k) + (k % 7 ? ", " : ", \n");
-    EXPECT_EQ(file(1).substr(0, want.size() + 21), want + "(M-1.0E-13)*m-V/v+1, ");
-    std::vector<std::string> start = expectedFiles("");
-    run("M x", "", 21, start);  // two arguments: from the beginning
-    for (int n = 2; n <= 22; n += n == 2 ? 2 : 1) fs::remove(dir + "/" + name(n));  // not 003
-    // An empty formula resumes at the start: the same files again, at 002, then 004 to 022.
-    run("''", "have formula to start at: \nrecovered formula: \n", 2, start, 3);
+    std::string want;
+    for (int k = 1; k <= 18; k++)
+        want += decorate("(M+n)*m-V/v+n", -1, k) + (k % 7 ? ", " : ", \n");
+    EXPECT_TRUE(readFile(path(name(1))).starts_with(want + "(M-1.0E-13)*m-V/v+1, "));
+}
+
+TEST_F(GeneratorDriver, AFailedWriteIsAFailureAndItsTornFileIsRemoved) {
+    // The third write is the first block of the second file.
+    RunResult run = runProgram(dir, {"/usr/bin/strace", "-f", "-o", "/dev/null", "-e",
+                                     "inject=write:error=ENOSPC:when=3", ZINDEL_PATH});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "filename is: " + name(1) + "\nfilename is: " + name(2) +
+                           "\nCould not close file formulas.txt\n");
+    EXPECT_EQ(count(readFile(path(name(1))), "\n"), 10001);
+    EXPECT_EQ(readFile(path(name(2))), "");  // removed
+}
+
+TEST_F(GeneratorDriver, EndsWithStatusZeroOnAnInsertionFailureOrWhenNoNameIsFree) {
     // After the 18 constants of this 99-symbol candidate the next one gets functions, and
     // "sqrt" with an 18-byte constant makes 98 + 18 + 4 = 120 bytes. The 46 formulas before
     // it stay in the file.
-    for (given = "(M+V)*m-v"; given.size() < 99;) given += "+n";
-    EXPECT_TRUE(run("'" + given + "'").ends_with(" presFunctNum = 2\n0\n"));
-    EXPECT_EQ(std::ranges::count(file(41), ','), 46);
-    for (int n = 42; n <= 999; n++) std::ofstream(dir + "/" + name(n)) << "keep";
-    EXPECT_EQ(run(""), "no more filenames, last was: formulas_999.txt\n0\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 999);
-    fs::remove_all(dir);
+    std::string given = "(M+V)*m-v";
+    while (given.size() < 99) given += "+n";
+    RunResult failed = zindel({given});
+    EXPECT_TRUE(failed.status == 0 && failed.out.ends_with(" presFunctNum = 2\n")) << failed.out;
+    EXPECT_EQ(count(readFile(path(name(1))), ","), 46);
+    for (int n = 2; n <= 999; n++) writeFile(path(name(n)), "keep");
+    RunResult full = zindel({});
+    EXPECT_EQ(full.status, 0);
+    EXPECT_EQ(full.out, "no more filenames, last was: formulas_999.txt\n");
 }
+
+}  // namespace

@@ -2,6 +2,7 @@
 #include "driver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "cycle.h"
@@ -33,7 +34,7 @@ int zindelMain(int argc, char **argv) {
         }
         if (result == WRITE_CLOSE_FAILED) {
             puts("Could not close file formulas.txt");
-            return 0;
+            return EXIT_FAILURE;
         }
     }
     puts("\nDone");

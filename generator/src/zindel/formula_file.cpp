@@ -29,6 +29,13 @@ int writeFormulaFile(const char *filename) {
         fputc_unlocked('\n', fp);
     }
     fputc_unlocked('\n', fp);
-    if (fclose(fp) != 0) return WRITE_CLOSE_FAILED;
+    // stdio drops a buffer it could not write (a full disk, say) and goes on with the next
+    // one, so a single failed write tears a hole into the middle of the file. A torn file is
+    // removed: a reader would take its broken lines for formulas.
+    bool failed = ferror_unlocked(fp) != 0 || fflush_unlocked(fp) != 0;
+    if (fclose(fp) != 0 || failed) {
+        if (remove(filename) != 0) perror(filename);
+        return WRITE_CLOSE_FAILED;
+    }
     return WRITE_OK;
 }
