@@ -48,8 +48,10 @@ int collectCampaign(const std::string &campaign) {
             return EXIT_ERROR;
         }
         std::printf("%4d  %-10s  %10ld  %8ld  %6ld  %11ld\n", unit,
-                    p.finished ? "done" : p.started ? "unfinished" : "not run", p.pairsDone,
-                    unitPairs(plan, plan.units[i]), b, u);
+                    p.finished  ? "done"
+                    : p.started ? "unfinished"
+                                : "not run",
+                    p.pairsDone, unitPairs(plan, plan.units[i]), b, u);
         done += p.pairsDone;
         passes += b;
         given += u;
@@ -57,7 +59,8 @@ int collectCampaign(const std::string &campaign) {
     }
     const std::string bestPath = campaign + "/" + BEST_FILE_NAME;
     if (!writeAtomically(bestPath, best, &error) ||
-        (given > 0 && !writeAtomically(campaign + "/" + UNEVALUATED_FILE_NAME, unevaluated, &error))) {
+        (given > 0 &&
+         !writeAtomically(campaign + "/" + UNEVALUATED_FILE_NAME, unevaluated, &error))) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         return EXIT_ERROR;
     }

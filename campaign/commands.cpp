@@ -20,7 +20,8 @@ namespace {
 // Reads the campaign's plan and checks its catalogue and the unit range of the options.
 int loadPlan(const std::string &campaign, CommandOptions *options, Plan *plan) {
     std::string error;
-    if (!readPlan(campaign + "/" + PLAN_FILE_NAME, plan, &error) || !checkCatalogue(*plan, &error)) {
+    if (!readPlan(campaign + "/" + PLAN_FILE_NAME, plan, &error) ||
+        !checkCatalogue(*plan, &error)) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         return 0;
     }
@@ -43,7 +44,8 @@ int planCommand(const std::string &campaign, const std::string &catalogue, long 
         std::fprintf(stderr, "quarnCampaign: %s exists; a campaign keeps its plan\n", path.c_str());
         return EXIT_ERROR;
     }
-    if (mkdir(campaign.c_str(), 0755) != 0 && errno != EEXIST) error = failure("cannot create", campaign);
+    if (mkdir(campaign.c_str(), 0755) != 0 && errno != EEXIST)
+        error = failure("cannot create", campaign);
     if (!error.empty() || !makePlan(catalogue, mPerUnit, &plan, &error) ||
         !writePlan(path, plan, &error)) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());

@@ -17,10 +17,10 @@
 
 // Options after the positional arguments.
 struct CommandOptions {
-    int firstUnit = 0;                      // --units A-B
-    int lastUnit = -1;                      // -1: the last unit of the plan
-    int maxRunning = 0;                     // --max-running N: array tasks at a time (0: any)
-    std::vector<std::string> sbatchOptions; // after "--"
+    int firstUnit = 0;                       // --units A-B
+    int lastUnit = -1;                       // -1: the last unit of the plan
+    int maxRunning = 0;                      // --max-running N: array tasks at a time (0: any)
+    std::vector<std::string> sbatchOptions;  // after "--"
 };
 
 int planCommand(const std::string &campaign, const std::string &catalogue, long mPerUnit);

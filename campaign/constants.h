@@ -4,15 +4,15 @@
 #include <cstddef>
 
 // ---- Files of a campaign folder.
-constexpr char PLAN_FILE_NAME[] = "plan.txt";    // the units (plan.h)
-constexpr char JOBS_FILE_NAME[] = "jobs.txt";    // one line per Slurm submission (slurm.h)
-constexpr char UNIT_DIR_FORMAT[] = "unit_%03d";  // a unit's working directory
+constexpr char PLAN_FILE_NAME[] = "plan.txt";      // the units (plan.h)
+constexpr char JOBS_FILE_NAME[] = "jobs.txt";      // one line per Slurm submission (slurm.h)
+constexpr char UNIT_DIR_FORMAT[] = "unit_%03d";    // a unit's working directory
 constexpr char CAMPAIGN_STOP_FILE[] = "stop.txt";  // present: running units end in order
 
 // ---- Files of a unit's directory besides the coordinator's own records.
-constexpr char TASK_FILE_NAME[] = "task.txt";  // one line per start and end of a unit run
+constexpr char TASK_FILE_NAME[] = "task.txt";   // one line per start and end of a unit run
 constexpr char UNIT_LOCK_NAME[] = "unit.lock";  // held while a unit runs: never two at once
-constexpr char CLIENT_NAME[] = "quarnClient";  // the client the coordinator starts
+constexpr char CLIENT_NAME[] = "quarnClient";   // the client the coordinator starts
 
 // ---- Running a unit.
 // A run's logfile.txt and best.txt reach the unit's directory this often from node-local
@@ -40,8 +40,8 @@ constexpr int BAR_WIDTH = 40;  // characters of the progress bar
 constexpr int STALE_LOG_S = 3 * COPY_BACK_INTERVAL_S;
 
 // ---- Exit statuses.
-constexpr int EXIT_OK = 0;           // done: a unit or all units finished; a command succeeded
-constexpr int EXIT_ERROR = 1;        // bad command line, unreadable or inconsistent files
-constexpr int EXIT_FINISHED = 2;     // resume-argument: the search in the directory is complete
-constexpr int EXIT_UNFINISHED = 3;   // run, step: a unit ended before its last pair
-constexpr int EXIT_NO_SEARCH = 4;    // resume-argument: no search has run in the directory
+constexpr int EXIT_OK = 0;          // done: a unit or all units finished; a command succeeded
+constexpr int EXIT_ERROR = 1;       // bad command line, unreadable or inconsistent files
+constexpr int EXIT_FINISHED = 2;    // resume-argument: the search in the directory is complete
+constexpr int EXIT_UNFINISHED = 3;  // run, step: a unit ended before its last pair
+constexpr int EXIT_NO_SEARCH = 4;   // resume-argument: no search has run in the directory

@@ -12,7 +12,7 @@ extern std::string clientPath;     // the client copied into every working direc
 extern std::string scriptPath;     // the Slurm batch script (--script)
 
 // ---- Signals: SIGINT, SIGTERM and SIGHUP only set these; the runner polls them.
-extern volatile std::sig_atomic_t campaignSignal;   // 0, or the number of the latest signal
+extern volatile std::sig_atomic_t campaignSignal;       // 0, or the number of the latest signal
 extern volatile std::sig_atomic_t campaignSignalCount;  // signals received so far
 
 // Finds the programs beside quarnCampaign and the batch script of the source tree.

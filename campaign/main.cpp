@@ -58,10 +58,12 @@ int readOptions(int argc, char **argv, int at, CommandOptions *o) {
             if (value[0] == '/') clientPath = value;
         } else if (std::strcmp(name, "--script") == 0) {
             scriptPath = value[0] == '/' ? value : folder(".") + "/" + value;
-        } else if (std::strcmp(name, "--max-running") == 0 && parseWholeNumber(value, 1, INT_MAX, &a)) {
+        } else if (std::strcmp(name, "--max-running") == 0 &&
+                   parseWholeNumber(value, 1, INT_MAX, &a)) {
             o->maxRunning = static_cast<int>(a);
         } else if (std::strcmp(name, "--units") == 0 && std::strchr(value, '-') &&
-                   parseWholeNumber(std::string(value, std::strchr(value, '-')).c_str(), 0, INT_MAX, &a) &&
+                   parseWholeNumber(std::string(value, std::strchr(value, '-')).c_str(), 0, INT_MAX,
+                                    &a) &&
                    parseWholeNumber(std::strchr(value, '-') + 1, a, INT_MAX, &b)) {
             o->firstUnit = static_cast<int>(a);
             o->lastUnit = static_cast<int>(b);
@@ -83,8 +85,9 @@ int main(int argc, char **argv) {
     long number = 0;
     if (command == "plan") {
         if (argc != 5 || !parseWholeNumber(argv[4], 1, LONG_MAX, &number))
-            return usage("plan needs a campaign folder, a catalogue folder and a whole number of "
-                         "M formulas per unit above 0");
+            return usage(
+                "plan needs a campaign folder, a catalogue folder and a whole number of "
+                "M formulas per unit above 0");
         return planCommand(argv[2], argv[3], number);
     }
     if (command == "resume-argument" && argc == 3) return resumeArgumentCommand(argv[2]);
@@ -92,7 +95,8 @@ int main(int argc, char **argv) {
     const std::string campaign = folder(argv[2]);
     if (campaign.empty()) return EXIT_ERROR;
     if (command == "collect" && argc == 3) return collectCampaign(campaign);
-    if (command == "run" && readOptions(argc, argv, 3, &options)) return runCommand(campaign, options);
+    if (command == "run" && readOptions(argc, argv, 3, &options))
+        return runCommand(campaign, options);
     if (command == "submit" && readOptions(argc, argv, 3, &options))
         return submitCommand(campaign, options);
     if (command == "step" && argc >= 4 && parseWholeNumber(argv[3], 0, INT_MAX, &number) &&

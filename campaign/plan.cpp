@@ -42,8 +42,7 @@ int countHere(const std::string &dir, std::vector<CatalogueFile> *files, std::st
         }
     }
     files->clear();
-    for (int i = 0; i < numFiles; ++i)
-        files->push_back({filenames[i], 0, sizeOf(filenames[i])});
+    for (int i = 0; i < numFiles; ++i) files->push_back({filenames[i], 0, sizeOf(filenames[i])});
     FormulaStream stream = {};
     resetStream(stream);
     while (getNextFormula(stream, STREAM_NEXT) != nullptr) ++(*files)[stream.presFileNum].formulas;
@@ -74,8 +73,9 @@ int countCatalogue(const std::string &dir, std::vector<CatalogueFile> *files, st
         return 0;
     }
     if (names > MAX_FILES) {
-        *error = dir + " holds " + std::to_string(names) + " formula files; the coordinator takes " +
-                 std::to_string(MAX_FILES) + " of them in no fixed order";
+        *error = dir + " holds " + std::to_string(names) +
+                 " formula files; the coordinator takes " + std::to_string(MAX_FILES) +
+                 " of them in no fixed order";
         return 0;
     }
     int back = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -119,9 +119,11 @@ int makePlan(const std::string &dir, long mPerUnit, Plan *plan, std::string *err
     // in that file; empty files before it are passed over.
     long file = 0, before = 0;
     for (long firstM = 0; firstM < plan->formulas; firstM += mPerUnit) {
-        while (before + plan->files[file].formulas <= firstM) before += plan->files[file++].formulas;
+        while (before + plan->files[file].formulas <= firstM)
+            before += plan->files[file++].formulas;
         PlanUnit unit = {{file, firstM - before, 0, 0, firstM * plan->formulas, 0},
-                         std::min(mPerUnit, plan->formulas - firstM), firstM};
+                         std::min(mPerUnit, plan->formulas - firstM),
+                         firstM};
         plan->units.push_back(unit);
     }
     return 1;
@@ -227,7 +229,8 @@ int checkCatalogue(const Plan &plan, std::string *error) {
     }
     for (const CatalogueFile &f : plan.files) {
         if (sizeOf(dir + "/" + f.name) != f.bytes) {
-            *error = "the catalogue file " + dir + "/" + f.name + " has changed since it was planned";
+            *error =
+                "the catalogue file " + dir + "/" + f.name + " has changed since it was planned";
             return 0;
         }
     }

@@ -55,7 +55,9 @@ int countCatalogue(const std::string &dir, std::vector<CatalogueFile> *files, st
 int makePlan(const std::string &dir, long mPerUnit, Plan *plan, std::string *error);
 
 // Pairs of a unit: its M formulas with every formula of the catalogue.
-inline long unitPairs(const Plan &plan, const PlanUnit &unit) { return unit.mCount * plan.formulas; }
+inline long unitPairs(const Plan &plan, const PlanUnit &unit) {
+    return unit.mCount * plan.formulas;
+}
 
 // Pairs of the whole catalogue.
 inline long planPairs(const Plan &plan) { return plan.formulas * plan.formulas; }

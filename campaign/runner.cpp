@@ -88,8 +88,8 @@ void copyBack(const std::string &work, const std::string &dir) {
 // A scratch directory for the unit on this node, with the unit's records copied in.
 int makeScratch(const std::string &dir, int unit, std::string *work, std::string *error) {
     const char *tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quarn-unit" +
-                          std::to_string(unit) + "-XXXXXX";
+    std::string pattern =
+        std::string(tmp && *tmp ? tmp : "/tmp") + "/quarn-unit" + std::to_string(unit) + "-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (mkdtemp(name.data()) == nullptr) {
@@ -107,11 +107,11 @@ int makeScratch(const std::string &dir, int unit, std::string *work, std::string
 int supervise(pid_t pid, int outFd, const std::string &campaign, const std::string &work,
               const std::string &dir) {
     const std::string mark = CLOSING_MARK;
-    std::string tail;          // the end of the output so far, to find the mark across reads
-    bool closing = false;      // the coordinator announced its shutdown
-    bool stopSent = false;     // the campaign's stop file was passed on
-    int signalsSeen = 0;       // campaignSignalCount already handled
-    int heldSignal = 0;        // the first signal, passed on after the grace unless announced
+    std::string tail;       // the end of the output so far, to find the mark across reads
+    bool closing = false;   // the coordinator announced its shutdown
+    bool stopSent = false;  // the campaign's stop file was passed on
+    int signalsSeen = 0;    // campaignSignalCount already handled
+    int heldSignal = 0;     // the first signal, passed on after the grace unless announced
     time_t heldSince = 0;
     time_t copiedAt = std::time(nullptr);
     for (;;) {
@@ -205,8 +205,10 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
         std::string start = "start unit " + std::to_string(unit) + " on " + hostName() + " pid " +
                             std::to_string(getpid());
         if (job && task) start += " job " + std::string(job) + "_" + task;
-        start += ": resume " + resume + ", M count " + std::to_string(before.mLeft) + ", " + settings;
-        if (!appendTaskLine(dir, start, &error)) std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
+        start +=
+            ": resume " + resume + ", M count " + std::to_string(before.mLeft) + ", " + settings;
+        if (!appendTaskLine(dir, start, &error))
+            std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         std::printf("unit %d in %s: %ld of %ld pairs done, resume %s with QUARN_M_COUNT=%ld, %s\n",
                     unit, work.c_str(), before.pairsDone, unitPairs(plan, plan.units[unit]),
                     resume.c_str(), before.mLeft, settings.c_str());

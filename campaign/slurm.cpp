@@ -44,7 +44,8 @@ std::map<int, std::string> queuedUnits(const std::string &campaign) {
     std::map<int, std::string> queued;
     const std::set<std::string> jobs = submittedJobs(campaign);
     std::string out;
-    if (jobs.empty() || capture({"squeue", "--noheader", "--array", "--format=%F %K %T"}, &out) != 0)
+    if (jobs.empty() ||
+        capture({"squeue", "--noheader", "--array", "--format=%F %K %T"}, &out) != 0)
         return queued;
     std::istringstream in(out);
     std::string job, state;
@@ -54,8 +55,8 @@ std::map<int, std::string> queuedUnits(const std::string &campaign) {
     return queued;
 }
 
-int submitUnits(const std::string &campaign, const Plan &plan, int first, int last,
-                int maxRunning, const std::vector<std::string> &sbatchOptions) {
+int submitUnits(const std::string &campaign, const Plan &plan, int first, int last, int maxRunning,
+                const std::vector<std::string> &sbatchOptions) {
     const std::map<int, std::string> queued = queuedUnits(campaign);
     std::vector<int> units;
     for (int unit = first; unit <= last; ++unit) {
@@ -76,14 +77,16 @@ int submitUnits(const std::string &campaign, const Plan &plan, int first, int la
     std::vector<std::string> command = {"sbatch", "--parsable", "--chdir=" + campaign,
                                         "--array=" + spec};
     command.insert(command.end(), sbatchOptions.begin(), sbatchOptions.end());
-    for (const std::string &arg : {scriptPath, selfPath, campaign, std::string("--client"), clientPath})
+    for (const std::string &arg :
+         {scriptPath, selfPath, campaign, std::string("--client"), clientPath})
         command.push_back(arg);
     std::string shown;
     for (const std::string &arg : command) shown += (shown.empty() ? "" : " ") + arg;
     std::printf("%s\n", shown.c_str());
     std::string out, error;
     if (capture(command, &out) != 0) {
-        std::fprintf(stderr, "quarnCampaign: sbatch failed%s\n", out.empty() ? " or is not installed" : "");
+        std::fprintf(stderr, "quarnCampaign: sbatch failed%s\n",
+                     out.empty() ? " or is not installed" : "");
         return EXIT_ERROR;
     }
     const std::string job = out.substr(0, out.find_first_of(";\n"));

@@ -18,8 +18,8 @@ std::string arraySpec(const std::vector<int> &units);
 // Submits the units of first..last that are neither done nor in the queue, at most maxRunning
 // at a time (0: no limit), with sbatchOptions placed before the script. Prints the command and
 // the job id. Returns EXIT_OK (also when nothing is left to submit) or EXIT_ERROR.
-int submitUnits(const std::string &campaign, const Plan &plan, int first, int last,
-                int maxRunning, const std::vector<std::string> &sbatchOptions);
+int submitUnits(const std::string &campaign, const Plan &plan, int first, int last, int maxRunning,
+                const std::vector<std::string> &sbatchOptions);
 
 // The queue's state of the campaign's units, unit number to Slurm state ("PENDING",
 // "RUNNING", ...), for the array tasks of jobs.txt that squeue lists. Empty without squeue.

@@ -23,7 +23,8 @@ enum UnitState { UNIT_DONE, UNIT_RUNNING, UNIT_WAITING, UNIT_FAILED, UNIT_STATES
 const char *const STATE_NAMES[UNIT_STATES] = {"done", "running", "waiting", "failed"};
 
 // End reasons of runs that stopped for a fault rather than on request.
-const char *const FAULT_REASONS[] = {"farm not built", "no clients left", "formula file unreadable"};
+const char *const FAULT_REASONS[] = {"farm not built", "no clients left",
+                                     "formula file unreadable"};
 
 // 1 when the last line of the unit's task.txt is a start by a process that still lives here.
 int runsHere(const std::string &dir) {
@@ -97,7 +98,8 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
             state = UNIT_FAILED;
         } else {
             auto q = queued.find(unit);
-            state = classify(p, q == queued.end() ? "" : q->second, runsHere(dirOf(unit)), now, &note);
+            state =
+                classify(p, q == queued.end() ? "" : q->second, runsHere(dirOf(unit)), now, &note);
         }
         ++counts[state];
         done += p.pairsDone;
@@ -106,13 +108,15 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
             rate += static_cast<double>(p.runPairs) / static_cast<double>(p.logTime - p.startedAt);
         if (p.ended && p.endedAt > p.startedAt && p.endedAt > lastEnd) {
             lastEnd = p.endedAt;
-            lastRate = static_cast<double>(p.runPairs) / static_cast<double>(p.endedAt - p.startedAt);
+            lastRate =
+                static_cast<double>(p.runPairs) / static_cast<double>(p.endedAt - p.startedAt);
         }
         const long pairs = unitPairs(plan, plan.units[i]);
         if (state != UNIT_DONE && (p.started || !note.empty())) {
             char line[512];
-            std::snprintf(line, sizeof line, "  unit %d: %s, %ld of %ld pairs (%.1f%%), %ld passes%s%s\n",
-                          unit, STATE_NAMES[state], p.pairsDone, pairs,
+            std::snprintf(line, sizeof line,
+                          "  unit %d: %s, %ld of %ld pairs (%.1f%%), %ld passes%s%s\n", unit,
+                          STATE_NAMES[state], p.pairsDone, pairs,
                           100.0 * static_cast<double>(p.pairsDone) / static_cast<double>(pairs),
                           p.passed, note.empty() ? "" : "; ", note.c_str());
             details += line;
@@ -122,7 +126,8 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
     const double fraction = static_cast<double>(done) / static_cast<double>(total);
     std::printf("units: %d done, %d running, %d waiting, %d failed\n", counts[UNIT_DONE],
                 counts[UNIT_RUNNING], counts[UNIT_WAITING], counts[UNIT_FAILED]);
-    std::printf("pairs: %ld of %ld (%.1f%%) %s\n", done, total, 100.0 * fraction, bar(fraction).c_str());
+    std::printf("pairs: %ld of %ld (%.1f%%) %s\n", done, total, 100.0 * fraction,
+                bar(fraction).c_str());
     if (rate > 0)
         std::printf("rate: %.0f pairs/s (runs going on now); about %s to go at this rate\n", rate,
                     duration(static_cast<double>(total - done) / rate).c_str());
@@ -149,7 +154,8 @@ int showStatus(const std::string &dir) {
         std::printf("campaign %s: %zu units of %ld M formulas; catalogue %s, %ld formulas\n",
                     dir.c_str(), plan.units.size(), plan.mPerUnit, plan.catalogue.c_str(),
                     plan.formulas);
-        return printStatus(plan, [&](int unit) { return unitDir(dir, unit); }, queuedUnits(dir));
+        return printStatus(
+            plan, [&](int unit) { return unitDir(dir, unit); }, queuedUnits(dir));
     }
     if (!exists(dir + "/" + LOG_FILE_NAME) || !makePlan(dir, LONG_MAX, &plan, &error)) {
         std::fprintf(stderr, "quarnCampaign: %s is neither a campaign nor a search (%s)\n",

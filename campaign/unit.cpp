@@ -52,7 +52,8 @@ int readUnitProgress(const Plan &plan, int unit, const std::string &dir, UnitPro
     std::memcpy(out->resume, s.resume, sizeof out->resume);
     // The continuation's M formula, counted from the catalogue's start; after the last M of
     // the catalogue the M file number is one past the last file.
-    const long mIndex = out->endReason == ALL_DONE ? -1 : formulaIndex(plan, s.resume[0], s.resume[1]);
+    const long mIndex =
+        out->endReason == ALL_DONE ? -1 : formulaIndex(plan, s.resume[0], s.resume[1]);
     if (s.finished && isEndOfUnit(plan, u, mIndex)) {
         out->finished = 1;
         out->mLeft = 0;

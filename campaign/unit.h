@@ -15,18 +15,18 @@
 
 // Where a unit's search stands, read from its logfile.txt against the plan.
 struct UnitProgress {
-    int started = 0;         // a run of the unit has positioned its streams
-    int finished = 0;        // every pair of the unit has a result
-    int ended = 0;           // the last run ended in order (it wrote its "Run ended" line)
-    std::string endReason;   // that line's reason
-    long resume[6] = {};     // the resume argument that continues the unit
-    long mLeft = 0;          // M formulas from the continuation to the unit's end
-    long pairsDone = 0;      // pairs of the unit before the continuation
-    long passed = 0;         // passing pairs counted so far
-    long runPairs = 0;       // pairs the last run sent
-    time_t startedAt = -1;   // start of the last run
-    time_t endedAt = -1;     // its orderly end, -1 when it has none
-    time_t logTime = -1;     // when the log last changed
+    int started = 0;        // a run of the unit has positioned its streams
+    int finished = 0;       // every pair of the unit has a result
+    int ended = 0;          // the last run ended in order (it wrote its "Run ended" line)
+    std::string endReason;  // that line's reason
+    long resume[6] = {};    // the resume argument that continues the unit
+    long mLeft = 0;         // M formulas from the continuation to the unit's end
+    long pairsDone = 0;     // pairs of the unit before the continuation
+    long passed = 0;        // passing pairs counted so far
+    long runPairs = 0;      // pairs the last run sent
+    time_t startedAt = -1;  // start of the last run
+    time_t endedAt = -1;    // its orderly end, -1 when it has none
+    time_t logTime = -1;    // when the log last changed
 };
 
 // The working directory of unit `unit` in the campaign folder.
