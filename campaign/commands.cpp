@@ -44,10 +44,10 @@ int planCommand(const std::string &campaign, const std::string &catalogue, long 
         std::fprintf(stderr, "quarnCampaign: %s exists; a campaign keeps its plan\n", path.c_str());
         return EXIT_ERROR;
     }
-    if (mkdir(campaign.c_str(), 0755) != 0 && errno != EEXIST)
+    if (makePlan(catalogue, mPerUnit, &plan, &error) && mkdir(campaign.c_str(), 0755) != 0 &&
+        errno != EEXIST)
         error = failure("cannot create", campaign);
-    if (!error.empty() || !makePlan(catalogue, mPerUnit, &plan, &error) ||
-        !writePlan(path, plan, &error)) {
+    if (!error.empty() || !writePlan(path, plan, &error)) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         return EXIT_ERROR;
     }
