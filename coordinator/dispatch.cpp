@@ -91,7 +91,7 @@ RunEnd placePair(const char *m, const char *v, char letter, const PairPlace &pla
         }
         if (yieldWhenIdle) sched_yield();
         if (sigintReceived) return END_SIGNAL;
-        RunEnd end = watchClients(now);
+        RunEnd end = watchClients(now, 1);
         if (end != END_NONE) return end;
     }
 }
@@ -122,7 +122,7 @@ RunEnd checkBeforePair(const char *m, const char *v, const PairPlace &place, Loo
         }
         loop.checkTimer = now;
     }
-    RunEnd end = watchClients(now);
+    RunEnd end = watchClients(now, 1);
     if (end != END_NONE) return end;
     if (std::difftime(now, loop.progressTimer) >= PROGRESS_INTERVAL_S) {
         writeSafeProgressLine(m, v, place);
@@ -206,7 +206,7 @@ void settleLastPairs(int waitS) {
     const int signals = signalCount;
     for (;;) {
         const time_t now = std::time(nullptr);
-        watchClients(now);
+        watchClients(now, 0);
         while (handOnCount > 0) {
             const PendingPair &p = handOnQueue[0];
             if (!trySend(p.m, p.v, p.letter, p.place, now)) break;

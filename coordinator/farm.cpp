@@ -22,7 +22,6 @@ namespace {
 constexpr int COMMAND_SIZE = 64;  // "sudo ./quarnClient <key> &"
 const timespec AWAIT_NAP = {0, 10 * 1000 * 1000};  // between looks while clients start or stop
 
-time_t watchedAt;                  // when watchClients last looked at the clients
 char faultLine[LOG_LINE_SIZE];     // fault lines are built here
 
 // Processes attached to a segment, or -1 when its status cannot be read.
@@ -176,8 +175,9 @@ void handOn(const ClientInfo &c) {
 }
 
 // Record c's client has gone (or never attached): its result is taken if it left one, its pair
-// is handed on, and a replacement starts unless the key has used up its restarts.
-void replaceClient(ClientInfo &c, time_t now, const char *what) {
+// is handed on, and with `replace` set a replacement starts unless the key has used up its
+// restarts.
+void replaceClient(ClientInfo &c, time_t now, const char *what, int replace) {
     if (!settleReply(c, mbLoadLetter(c.shm_ptr)) && c.unsettled && c.place.seq >= 0) {
         std::snprintf(faultLine, sizeof faultLine,
                       "client %d %s; its pair M = %s, V = %s is handed on\n", c.key, what, c.lastM,
@@ -188,6 +188,11 @@ void replaceClient(ClientInfo &c, time_t now, const char *what) {
     }
     c.unsettled = 0;
     reportFault();
+    if (!replace) {
+        c.state = CLIENT_GIVEN_UP;
+        c.active = 0;
+        return;
+    }
     if (c.restarts == MAX_CLIENT_RESTARTS) {
         std::snprintf(faultLine, sizeof faultLine,
                       "client %d has failed %d times since its first start; key %d is given up\n",
@@ -231,13 +236,13 @@ RunEnd buildFarm() {
         if (sigintReceived) return END_SIGNAL;
         launchClient(c, std::time(nullptr));
     }
-    watchedAt = std::time(nullptr);
+    clientsWatchedAt = std::time(nullptr);
     return awaitClients();
 }
 
-RunEnd watchClients(time_t now) {
-    if (std::difftime(now, watchedAt) < CHECK_INTERVAL_S) return END_NONE;
-    watchedAt = now;
+RunEnd watchClients(time_t now, int replace) {
+    if (std::difftime(now, clientsWatchedAt) < CHECK_INTERVAL_S) return END_NONE;
+    clientsWatchedAt = now;
     int serving = 0;
     for (ClientInfo &c : clientInfoArr) {
         if (c.state == CLIENT_NOT_STARTED || c.state == CLIENT_GIVEN_UP) continue;
@@ -247,9 +252,9 @@ RunEnd watchClients(time_t now) {
             if (hasStarted(c))
                 c.state = CLIENT_RUNNING;
             else if (std::difftime(now, c.startedAt) >= CLIENT_START_LIMIT_S)
-                replaceClient(c, now, "did not attach its mailbox after its restart");
+                replaceClient(c, now, "did not attach its mailbox after its restart", replace);
         } else if (attached >= 0 && attached < 2) {
-            replaceClient(c, now, c.state == CLIENT_RETIRING ? "has stopped" : "is gone");
+            replaceClient(c, now, c.state == CLIENT_RETIRING ? "has stopped" : "is gone", replace);
         } else if (c.state == CLIENT_RUNNING && c.unsettled &&
                    !mbIsIdle(mbLoadLetter(c.shm_ptr)) &&
                    std::difftime(now, c.sentAt) >= holdLimitS) {

@@ -30,9 +30,10 @@
 RunEnd buildFarm();
 
 // The watch over the clients, at most once a second (`now` is the time of the call): hands on
-// the pairs of clients that have gone or hung and replaces those clients. Returns
-// END_NO_CLIENTS when every key has been given up, else END_NONE.
-RunEnd watchClients(time_t now);
+// the pairs of clients that have gone or hung and, with `replace` set, starts replacements
+// (at the end of a run, a client that has gone is only written off). Returns END_NO_CLIENTS
+// when every key has been given up, else END_NONE.
+RunEnd watchClients(time_t now, int replace);
 
 // 1 when record c's client takes pairs: started, and neither retiring nor given up.
 inline int servesPairs(const ClientInfo &c) {

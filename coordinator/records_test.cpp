@@ -17,12 +17,18 @@ TEST_F(RecordsTest, LogAndBestLines) {
     EXPECT_EQ("M = a, V = b\nM = a , V = b\nM = a, V = b\nM = a\nb, V = c\n", readFile("best.txt"));
 }
 
-TEST_F(RecordsTest, UnwritableRecordsAreReportedAndStopIsAnyEntry) {
-    for (const char *name : {"logfile.txt", "best.txt"}) ASSERT_EQ(0, mkdir(name, 0700));
+TEST_F(RecordsTest, UnwritableRecordsAreReportedWithoutWaitingAndStopIsAnyEntry) {
+    appendUnevaluated("a", "b");
+    EXPECT_EQ("M = a, V = b\n", readFile("unevaluated.txt"));
+    std::remove("unevaluated.txt");
+    for (const char *name : {"logfile.txt", "unevaluated.txt"}) ASSERT_EQ(0, mkdir(name, 0700));
+    ASSERT_EQ(0, mkfifo("best.txt", 0600));  // nobody reads it: an open for writing must not wait
     testing::internal::CaptureStdout();
     logAppend("x");
     appendBest(std::string("a").data(), "b");
-    EXPECT_EQ("Error opening logfile\nError opening best file\n", testing::internal::GetCapturedStdout());
+    appendUnevaluated("a", "b");
+    EXPECT_EQ("Error opening logfile\nError opening best file\nError opening unevaluated file\n",
+              testing::internal::GetCapturedStdout());
     EXPECT_EQ(0, isStop());
     ASSERT_EQ(0, mkdir("stop.txt", 0700));
     EXPECT_EQ(1, isStop());

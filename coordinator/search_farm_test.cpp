@@ -1,25 +1,25 @@
-// Whole searches: the real quarnMain with 50 client processes on the machine-wide keys
-// 1000-1049 (these tests run one at a time). Most use the stand-in of test/fake_client.cpp as
-// ./quarnClient, whose request logs show every pair sent; the terminal test uses the real one.
-#include <dirent.h>
+// Whole searches: the real quarnMain with 50 client processes, mostly the stand-in of
+// test/fake_client.cpp as ./quarnClient, whose request logs show every pair sent. Each test
+// has a range of mailbox keys of its own; only the first uses the default keys and sudo.
 #include <signal.h>
 #include <sys/shm.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <thread>
 
+#include "keylock.h"
 #include "mailbox.h"
-#include "run_util.h"
+#include "support.h"
 
 namespace {
 
 const std::string kQuarnMain = QUARN_BIN_DIR "/quarnMain";
-const std::vector<std::string> kDispatch = {"QUARN_MIN_FREE_KB=0"};
 const std::string kFinal = "\rall clients stopped and all shared memory freed. Exiting\n";
 
 std::vector<std::string> names(const std::string &stem, int n) {
@@ -41,59 +41,102 @@ std::vector<pid_t> processesIn(const std::string &dir) {
 
 class SearchFarmTest : public TempDirTest {
 protected:
-    // The runs leave their segments for the next run to take; the last test removes them.
-    static void TearDownTestSuite() {
-        for (int key = MB_KEY_BASE; key < MB_KEY_BASE + MB_NUM_CLIENTS; ++key)
-            shmctl(shmget(key, 0, 0), IPC_RMID, nullptr);
-    }
+    explicit SearchFarmTest(int keyBase = 21000) : base(keyBase) {}
     void SetUp() override {
         TempDirTest::SetUp();
-        std::filesystem::copy_file(client, path("quarnClient"));
+        std::filesystem::copy_file(QUARN_TEST_BIN_DIR "/fake_client", path("quarnClient"));
+        env = {"QUARN_MIN_FREE_KB=0", "QUARN_CLIENT_SUDO=0", "QUARN_KEY_BASE=" + std::to_string(base)};
     }
     void TearDown() override {
-        std::vector<pid_t> left;  // a client left behind would poll for ever
-        waitFor([&] { return (left = processesIn(dir)).empty(); }, 5);
-        for (pid_t pid : left) kill(pid, SIGKILL);
-        EXPECT_TRUE(left.empty()) << left.size() << " processes left behind";
+        for (const auto &d : dirs) endProcessesIn(d);
+        endProcessesIn(dir);
+        for (int key = base; key < base + MB_NUM_CLIENTS; ++key)
+            shmctl(shmget(key, 0, 0), IPC_RMID, nullptr);
+        char lock[256];
+        keyLockPath(lock, sizeof lock, base);
+        unlink(lock);
+        for (const auto &d : dirs) removeTree(d);
         TempDirTest::TearDown();
     }
+    // A client left behind would poll for ever.
+    static void endProcessesIn(const std::string &where) {
+        std::vector<pid_t> left;
+        waitFor([&] { return (left = processesIn(where)).empty(); }, 5);
+        for (pid_t pid : left) kill(pid, SIGKILL);
+        EXPECT_TRUE(left.empty()) << left.size() << " processes left behind in " << where;
+    }
     // A formula file as the generator lays it out: 7 formulas a line, then an empty line.
-    void writeFormulas(const std::string &name, const std::vector<std::string> &formulas) {
+    static void writeFormulas(const std::string &file, const std::vector<std::string> &formulas) {
         std::string text;
         for (size_t i = 0; i < formulas.size(); ++i)
             text += formulas[i] + (i % 7 == 6 || i + 1 == formulas.size() ? ", \n" : ", ");
-        writeFile(path(name), text + "\n");
+        writeFile(file, text + "\n");
     }
-    std::vector<std::string> requests(int key) {
-        return lines(readFile(path("requests_" + std::to_string(key) + ".log")));
+    std::vector<std::string> requests(int key, const std::string &where = "") const {
+        return lines(readFile((where.empty() ? dir : where) + "/requests_" + std::to_string(key) + ".log"));
     }
-    std::vector<std::string> allRequests() {
+    std::vector<std::string> allRequests(const std::string &where = "") const {
         std::vector<std::string> all;
-        for (int key = MB_KEY_BASE; key < MB_KEY_BASE + MB_NUM_CLIENTS; ++key)
-            for (auto &r : requests(key)) all.push_back(r);
+        for (int key = base; key < base + MB_NUM_CLIENTS; ++key)
+            for (auto &r : requests(key, where)) all.push_back(r);
         return all;
     }
     // Every client confirmed, in key order, and the final line ends the output.
-    static void expectCleanShutdown(const RunResult &r) {
+    void expectCleanShutdown(const RunResult &r) const {
         EXPECT_EQ(0, r.status);
         EXPECT_EQ(std::string::npos, r.out.find("Timer expired"));
         size_t at = 0;
-        for (int key = MB_KEY_BASE; key < MB_KEY_BASE + MB_NUM_CLIENTS; ++key) {
+        for (int key = base; key < base + MB_NUM_CLIENTS; ++key) {
             at = r.out.find("\rreceived exit confirmation from client " + std::to_string(key) + "\n", at);
             ASSERT_NE(std::string::npos, at) << "no confirmation from " << key << " in order";
         }
         EXPECT_TRUE(r.out.ends_with(kFinal));
     }
-    std::string client = QUARN_TEST_BIN_DIR "/fake_client";
+    // The last two lines of the log: the last progress line, which starts with `progress`, and
+    // the end line with `reason`.
+    void expectEndOfLog(const std::string &progress, const std::string &reason) const {
+        std::smatch end;
+        const std::string log = readFile(path("logfile.txt"));
+        EXPECT_TRUE(std::regex_search(log, end, std::regex("(log\\. M = [^\n]*)\nRun ended: y\\d{4}m\\d\\dd\\d\\d "
+                                                           "\\d\\d:\\d\\d:\\d\\d, ([^\n]*)\n$")))
+            << log;
+        EXPECT_TRUE(end[1].str().starts_with(progress)) << end[1];
+        EXPECT_EQ(reason, end[2]);
+    }
+    std::string newDir() { return dirs.emplace_back(makeTempDir()); }
+    int base;
+    std::vector<std::string> env, dirs;
 };
 
-TEST_F(SearchFarmTest, PairsEveryMWithEveryVAndRecordsThePassesAndTheSelfTest) {
+// Every pair M x V of the formulas, as "M = m, V = v" lines.
+std::multiset<std::string> everyPair(const std::vector<std::string> &formulas) {
+    std::multiset<std::string> pairs;
+    for (auto &m : formulas)
+        for (auto &v : formulas) pairs.insert("M = " + m + ", V = " + v);
+    return pairs;
+}
+
+// The lines of a best.txt, without the seed pairs that a stand-in passing every pair passes.
+std::multiset<std::string> bestLines(const std::string &file) {
+    std::multiset<std::string> pairs;
+    for (auto &line : lines(readFile(file)))
+        if (line != "M = M+m+V+v, V = M+m+V+v") pairs.insert(line);
+    return pairs;
+}
+
+class DefaultKeysFarmTest : public SearchFarmTest {
+protected:
+    DefaultKeysFarmTest() : SearchFarmTest(MB_KEY_BASE) {}
+};
+
+TEST_F(DefaultKeysFarmTest, PairsEveryMWithEveryVAndRecordsThePassesAndTheSelfTest) {
     const auto a = names("a", 12), b = names("b", 11);  // 23 x 23 = 529 pairs
-    writeFormulas("formulas_001.txt", a);
-    writeFormulas("formulas_002.txt", b);
+    writeFormulas(path("formulas_001.txt"), a);
+    ASSERT_EQ(0, mkfifo(path("formulas_002.txt").c_str(), 0600));  // no formulas, and no wait
+    writeFormulas(path("formulas_003.txt"), b);
     writeFile(path("fake_rule.txt"), "serve=1000\npass=a3\n");
 
-    RunResult r = runProgram(dir, {kQuarnMain}, kDispatch);
+    RunResult r = runProgram(dir, {kQuarnMain}, {"QUARN_MIN_FREE_KB=0"});  // sudo, keys 1000-1049
 
     expectCleanShutdown(r);
     auto all = a;
@@ -112,173 +155,250 @@ TEST_F(SearchFarmTest, PairsEveryMWithEveryVAndRecordsThePassesAndTheSelfTest) {
     EXPECT_EQ(23, count(r.out, "*** score = 4 ***, M = a3, V = "));
     EXPECT_EQ(1, count(r.out, "*** score = 4 ***, M = a3, V = b10, process key = 1000\n"));
     EXPECT_EQ(1, count(r.out, "*** score = 3 ***, M = b9, V = b5, process key = 1000\n"));
+    expectEndOfLog("log. M = , V = , fileM = 3, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 529, "
+                   "numPassed = 24", "all done");
     for (int key = MB_KEY_BASE; key < MB_KEY_BASE + MB_NUM_CLIENTS; ++key)
         EXPECT_GE(shmget(key, 0, 0), 0) << "segment " << key << " must outlive the run";
 }
 
-TEST_F(SearchFarmTest, RepliesStillOutstandingAtTheEndReachBestTxt) {
-    writeFormulas("formulas_001.txt", names("f", 7));
-    writeFile(path("fake_rule.txt"), "pass=*\ndelay_ms=5000\n");  // slower than the end pause
+class FaultFarmTest : public SearchFarmTest {
+protected:
+    FaultFarmTest() : SearchFarmTest(21050) {}
+};
 
-    RunResult r = runProgram(dir, {kQuarnMain}, kDispatch);
-
-    expectCleanShutdown(r);
-    std::multiset<std::string> answered, recorded;
-    for (auto &t : allRequests()) {
-        std::istringstream in(t.substr(2));
-        std::string m, v;
-        in >> m >> v;
-        answered.insert("M = " + m + ", V = " + v);
+TEST_F(FaultFarmTest, PairsOfDeadAndHungClientsAreHandedOnAndEveryPairIsEvaluatedOnce) {
+    const auto f = names("f", 7);  // 49 pairs: every client holds one at the same time
+    writeFormulas(path("formulas_001.txt"), f);
+    writeFile(path("fake_rule.txt"), "pass=*\ndelay_ms=1000\n");
+    env.push_back("QUARN_HOLD_LIMIT_S=3");
+    Process run(dir, {kQuarnMain}, env);
+    // Three clients die and one stops while each holds a pair of the catalogue.
+    std::vector<int> holding;
+    ASSERT_TRUE(waitFor([&] {
+        holding.clear();
+        for (int key = base; key < base + MB_NUM_CLIENTS; ++key)
+            if (requests(key).size() == 2) holding.push_back(key);
+        return holding.size() >= 4;
+    }, 30));
+    std::map<int, pid_t> pidOf;
+    for (pid_t pid : processesIn(dir)) {
+        std::string cmd = readFile("/proc/" + std::to_string(pid) + "/cmdline");
+        for (int key : holding)
+            if (cmd.find(std::to_string(key)) != std::string::npos) pidOf[key] = pid;
     }
-    for (auto &line : lines(readFile(path("best.txt")))) recorded.insert(line);
-    EXPECT_EQ(50u + 49u, answered.size());
-    EXPECT_EQ(answered, recorded);
-}
-
-TEST_F(SearchFarmTest, StopFileOrLowMemoryBeforeTheFirstPairEndTheSearch) {
-    writeFormulas("formulas_001.txt", names("f", 7));
-    const std::regex memoryLine("\\*\\*\\*\\* Memory too low: y\\d{4}m\\d\\dd\\d\\d \\d\\d:\\d\\d:\\d\\d Exiting \\*\\*\\*\\*\nall done\\.\n");
-    writeFile(path("stop.txt"), "");
-    RunResult stopped = runProgram(dir, {kQuarnMain}, kDispatch);
-    std::filesystem::remove(path("stop.txt"));
-    RunResult lowMemory = runProgram(dir, {kQuarnMain}, {"QUARN_MIN_FREE_KB=999999999999"});
-
-    expectCleanShutdown(stopped);
-    expectCleanShutdown(lowMemory);
-    EXPECT_NE(std::string::npos, stopped.out.find("*** stop.txt file detected, Exiting. ***all done.\n"));
-    EXPECT_TRUE(std::regex_search(lowMemory.out, memoryLine)) << lowMemory.out;
-    EXPECT_NE(std::string::npos, readFile(path("logfile.txt")).find("**** Memory too low: y"));
-    for (auto &t : allRequests()) EXPECT_EQ("r M+m+V+v M+m+V+v", t);
-}
-
-TEST_F(SearchFarmTest, ProgressLineIsLoggedAndStopFileEndsARunningSearch) {
-    const auto formulas = names("f", 100);
-    writeFormulas("formulas_001.txt", formulas);
-    writeFile(path("fake_rule.txt"), "serve=1000\ndelay_ms=5\n");
-    Process run(dir, {kQuarnMain}, kDispatch);
-    ASSERT_TRUE(waitFor([&] { return readFile(path("logfile.txt")).find("log. M") != std::string::npos; }, 30));
-    writeFile(path("stop.txt"), "");
+    for (int i = 0; i < 3; ++i) kill(pidOf[holding[i]], SIGKILL);
+    kill(pidOf[holding[3]], SIGSTOP);
+    ASSERT_TRUE(waitFor([&] { return run.out().find("held its pair") != std::string::npos; }, 30));
+    kill(pidOf[holding[3]], SIGCONT);  // it finds the stop letter and ends
     RunResult r = run.wait(120);
 
     expectCleanShutdown(r);
-    std::smatch p;
+    EXPECT_EQ(everyPair(f), bestLines(path("best.txt")));
     const std::string log = readFile(path("logfile.txt"));
-    ASSERT_TRUE(std::regex_search(log, p, std::regex(
-        "log\\. M = (f\\d+), V = (f\\d+), fileM = 0, formulaM = (\\d+), fileNumV = 0, "
-        "formulaNumV = (\\d+), total = (\\d+), numPassed = (\\d+)\n"))) << log;
-    const long formulaM = std::stol(p[3]), formulaNumV = std::stol(p[4]), total = std::stol(p[5]);
-    EXPECT_EQ(formulas[formulaM - 1], p[1]);
-    EXPECT_EQ(formulas[formulaNumV - 1], p[2]);
-    EXPECT_EQ((formulaM - 1) * 100 + formulaNumV - 1, total);  // pairs sent before this one
-    EXPECT_EQ(total > 500 ? 1 : 0, std::stol(p[6]));              // the self-test reply
-    EXPECT_NE(std::string::npos, r.out.find(p[0]));
-    EXPECT_NE(std::string::npos, r.out.find("*** stop.txt file detected, Exiting. ***all done.\n"));
-    EXPECT_LT(requests(MB_KEY_BASE).size(), 1u + 100u * 100u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NE(std::string::npos, log.find("client " + std::to_string(holding[i]) + " is gone; its pair M = "));
+    EXPECT_NE(std::string::npos, log.find("client " + std::to_string(holding[3]) + " has held its pair M = "));
+    EXPECT_EQ(4, count(r.out, " (1 of 3)\n"));  // each replaced once
+    expectEndOfLog("log. M = , V = , fileM = 1, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 49, "
+                   "numPassed = ", "all done");  // the seeds pass too
+    EXPECT_EQ("", readFile(path("unevaluated.txt")));
 }
 
-TEST_F(SearchFarmTest, LowMemoryDuringTheSearchEndsIt) {
-    // quarnMain reads a /proc/meminfo of the test's making, in a mount namespace of its own,
-    // against its built-in threshold.
-    writeFormulas("formulas_001.txt", names("f", 100));
-    writeFile(path("fake_rule.txt"), "serve=1000\ndelay_ms=2\n");
-    const std::string meminfo = path("meminfo");
-    writeFile(meminfo, "MemFree:        50000000 kB\n");
-    Process run(dir, {"/usr/bin/unshare", "-m", "--propagation", "private", "/bin/sh", "-c",
-                  "mount --bind " + meminfo + " /proc/meminfo && exec " + kQuarnMain});
-    ASSERT_TRUE(waitFor([&] { return requests(MB_KEY_BASE).size() > 300; }, 30));
-    std::ofstream(meminfo, std::ios::in | std::ios::out) << "MemFree:            1000 kB\n";
-    RunResult r = run.wait(120);
+class OrphanFarmTest : public SearchFarmTest {
+protected:
+    OrphanFarmTest() : SearchFarmTest(21100) {}
+};
+
+TEST_F(OrphanFarmTest, ASecondSearchIsRefusedAndClientsOfAKilledOneAreStoppedFirst) {
+    const auto f = names("f", 30);
+    writeFormulas(path("formulas_001.txt"), f);
+    writeFile(path("fake_rule.txt"), "pass=*\ndelay_ms=20\n");
+    Process first(dir, {kQuarnMain}, env);
+    ASSERT_TRUE(waitFor([&] { return allRequests().size() > 100; }, 30));
+
+    RunResult second = runProgram(dir, {kQuarnMain}, env, 10);
+    EXPECT_EQ(1, second.status);
+    EXPECT_EQ("quarnMain: mailbox keys " + std::to_string(base) + "-" + std::to_string(base + 49) +
+                  " are in use by the search of process " + std::to_string(first.pid) + " in " + dir + "\n",
+              second.err);
+    EXPECT_EQ("", second.out);
+
+    kill(first.pid, SIGKILL);  // its 50 clients poll on
+    first.wait(10);
+    const std::string next = newDir();
+    writeFormulas(next + "/formulas_001.txt", f);
+    writeFile(next + "/fake_rule.txt", "pass=*\n");
+    std::filesystem::copy_file(path("quarnClient"), next + "/quarnClient");
+    const auto oldRequests = allRequests().size();
+    RunResult r = runProgram(next, {kQuarnMain}, env);
 
     expectCleanShutdown(r);
-    EXPECT_NE(std::string::npos, r.out.find("**** Memory too low: y")) << r.out;
-    EXPECT_NE(std::string::npos, readFile(path("logfile.txt")).find("**** Memory too low: y"));
-    EXPECT_LT(requests(MB_KEY_BASE).size(), 1u + 100u * 100u);
+    EXPECT_NE(std::string::npos, r.out.find("\r50 mailboxes still have clients of an earlier run attached: "
+                                            "telling them to stop\n"));
+    EXPECT_EQ(oldRequests, allRequests().size()) << "an old client took a request of the new run";
+    EXPECT_EQ(everyPair(f), bestLines(next + "/best.txt"));
+    EXPECT_TRUE(processesIn(dir).empty());
 }
 
-TEST_F(SearchFarmTest, CtrlCOrAKillDuringTheSearchOrTheFarmStopsEveryStartedClient) {
-    writeFormulas("formulas_001.txt", names("f", 100));
-    writeFile(path("fake_rule.txt"), "delay_ms=20\n");
-    const struct { int signal; bool duringSearch; const char *message; } cases[] = {
-        {SIGINT, true, "Received SIGINT (Ctrl+C). Now closing all processes.\n"},
-        {SIGINT, false, "Received SIGINT (Ctrl+C). Now closing all processes.\n"},
-        {SIGTERM, true, "Received signal 15 (Terminated). Now closing all processes.\n"},
+class StartFailureFarmTest : public SearchFarmTest {
+protected:
+    StartFailureFarmTest() : SearchFarmTest(21150) {}
+};
+
+TEST_F(StartFailureFarmTest, AFarmThatCannotBeBuiltEndsWithStatusOneAndNothingRunning) {
+    writeFormulas(path("formulas_001.txt"), names("f", 7));
+    const int k5 = base + 5;
+    const std::string key5 = std::to_string(k5);
+    const struct {
+        std::string what, client, message;
+        int segmentSize, uid, started;
+    } cases[] = {
+        {"segment of another size", "", "Error: could not get shm_id with shmget() for key = " + key5 + "\n", 100, 0, 0},
+        {"segment of another user", "",
+         "Error: the segment for key = " + key5 + " is not a mailbox of this user (owner uid 65534, creator uid 65534, "
+         "mode 666); remove it (ipcrm -M " + key5 + ") or use other keys\n", MB_SIZE, 65534, 0},
+        {"client that exits at once", "#!/bin/sh\nexit 0\n",
+         "Error: the client with key = " + std::to_string(base) + " did not attach its mailbox within 10 s; check that \"./quarnClient " +
+             std::to_string(base) + " &\" starts ./quarnClient here (sudo allowed without a password, ./quarnClient present "
+             "and executable)\n", 0, 0, 50},
     };
     for (const auto &c : cases) {
-        for (int key = MB_KEY_BASE; key < MB_KEY_BASE + MB_NUM_CLIENTS; ++key)
-            std::filesystem::remove(path("requests_" + std::to_string(key) + ".log"));
-        Process run(dir, {kQuarnMain}, kDispatch);
-        ASSERT_TRUE(waitFor([&] {
-            return c.duringSearch ? allRequests().size() > 200 : run.out().find("key = 1005\n") != std::string::npos;
-        }, 30));
-        kill(c.signal == SIGINT ? -run.pid : run.pid, c.signal);  // Ctrl+C: the whole process group
-        RunResult r = run.wait(120);
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(path("logfile.txt"));
+        int stray = -1;
+        if (c.segmentSize > 0) {
+            shmctl(shmget(k5, 0, 0), IPC_RMID, nullptr);
+            pid_t maker = fork();
+            if (maker == 0) _exit((c.uid && setuid(c.uid)) || shmget(k5, c.segmentSize, IPC_CREAT | 0666) < 0);
+            int status;
+            waitpid(maker, &status, 0);
+            ASSERT_EQ(0, status);
+            stray = shmget(k5, 0, 0);
+        }
+        if (!c.client.empty()) {
+            std::filesystem::remove(path("quarnClient"));
+            writeFile(path("quarnClient"), c.client);
+            chmod(path("quarnClient").c_str(), 0755);
+        }
+        auto start = std::chrono::steady_clock::now();
+        RunResult r = runProgram(dir, {kQuarnMain}, env, 60);
+        auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
+        if (stray >= 0) shmctl(stray, IPC_RMID, nullptr);
+
+        EXPECT_EQ(1, r.status);
+        EXPECT_LT(seconds, 20);
+        EXPECT_NE(std::string::npos, r.out.find(c.message)) << r.out;
+        EXPECT_EQ(c.started, count(r.out, "starting background process quarnClient with key = "));
+        EXPECT_EQ(std::string::npos, r.out.find("all done."));
+        expectEndOfLog("log. M = , V = , fileM = 0, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 0, "
+                       "numPassed = 0", "farm not built");
+    }
+}
+
+class EndFarmTest : public SearchFarmTest {
+protected:
+    EndFarmTest() : SearchFarmTest(21200) {}
+};
+
+TEST_F(EndFarmTest, EveryEndOfARunIsOrderlyAndLoggedWithItsReason) {
+    const auto f = names("f", 100);  // 10,000 pairs, slower than any case waits
+    writeFormulas(path("formulas_001.txt"), f);
+    const std::string atStart = "log. M = f0, V = , fileM = 0, formulaM = 1, fileNumV = 0, formulaNumV = 1, "
+                                "total = 0, numPassed = 0";
+    const std::string meminfo = path("meminfo");
+    const std::vector<std::string> inLowMemory = {"/usr/bin/unshare", "-m", "--propagation", "private",
+                                                  "/bin/sh", "-c", "mount --bind " + meminfo + " /proc/meminfo && exec " + kQuarnMain};
+    enum Trigger { NONE, STOP_FILE, MEMORY, GROUP_SIGINT, SIGTERM_ONLY };
+    const struct {
+        std::string what;
+        std::vector<std::string> extraEnv;
+        bool stopFileFirst, lowMemory, duringFarm;
+        Trigger trigger;
+        std::string message, reason, lastLine;
+    } cases[] = {
+        {"stop file at the start", {}, true, false, false, NONE,
+         "*** stop.txt file detected, Exiting. ***all done.\n", "stop file", atStart},
+        {"low memory at the start", {"QUARN_MIN_FREE_KB=999999999999"}, false, false, false, NONE,
+         " Exiting ****\nall done.\n", "low memory", atStart},
+        {"stop file after a progress line", {}, false, false, false, STOP_FILE,
+         "*** stop.txt file detected, Exiting. ***all done.\n", "stop file", "log. M = f"},
+        {"low memory during the search", {}, false, true, false, MEMORY, " Exiting ****\nall done.\n",
+         "low memory", "log. M = f"},
+        {"Ctrl+C during the search", {}, false, false, false, GROUP_SIGINT,
+         "Received SIGINT (Ctrl+C). Now closing all processes.\n", "SIGINT", "log. M = f"},
+        {"Ctrl+C while the farm is built", {}, false, false, true, GROUP_SIGINT,
+         "Received SIGINT (Ctrl+C). Now closing all processes.\n", "SIGINT", "log. M = , V = , fileM = 0"},
+        {"SIGTERM during the search", {}, false, false, false, SIGTERM_ONLY,
+         "Received signal 15 (Terminated). Now closing all processes.\n", "SIGTERM", "log. M = f"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        for (auto &file : std::filesystem::directory_iterator(dir))
+            if (file.path().filename() != "quarnClient" && file.path().filename() != "formulas_001.txt")
+                std::filesystem::remove(file.path());
+        writeFile(path("fake_rule.txt"), c.duringFarm ? "" : "serve=" + std::to_string(base) + "\ndelay_ms=2\n");
+        if (c.stopFileFirst) writeFile(path("stop.txt"), "");
+        writeFile(meminfo, "MemFree:        50000000 kB\n");
+        auto runEnv = env;
+        runEnv.insert(runEnv.end(), c.extraEnv.begin(), c.extraEnv.end());
+        if (c.lowMemory) runEnv[0] = "QUARN_MIN_FREE_KB=32000000";
+        Process run(dir, c.lowMemory ? inLowMemory : std::vector<std::string>{kQuarnMain}, runEnv);
+        if (c.trigger != NONE) {
+            ASSERT_TRUE(waitFor([&] {
+                if (c.duringFarm) return run.out().find("key = " + std::to_string(base + 5) + "\n") != std::string::npos;
+                if (c.trigger == STOP_FILE) return readFile(path("logfile.txt")).find("log. M") != std::string::npos;
+                return requests(base).size() > 300;
+            }, 30));
+        }
+        if (c.trigger == STOP_FILE) writeFile(path("stop.txt"), "");
+        if (c.trigger == MEMORY) std::ofstream(meminfo, std::ios::in | std::ios::out) << "MemFree:            1000 kB\n";
+        if (c.trigger == GROUP_SIGINT) kill(-run.pid, SIGINT);  // the terminal's Ctrl+C: the whole group
+        if (c.trigger == SIGTERM_ONLY) kill(run.pid, SIGTERM);
+        RunResult r = run.wait(60);
 
         EXPECT_EQ(0, r.status);
         EXPECT_NE(std::string::npos, r.out.find(c.message)) << r.out;
-        EXPECT_EQ(std::string::npos, r.out.find("all done."));
-        EXPECT_EQ(std::string::npos, r.out.find("Timer expired"));
         const int started = count(r.out, "starting background process quarnClient with key = ");
-        EXPECT_EQ(started, count(r.out, "received exit confirmation from client "));
-        EXPECT_EQ(c.duringSearch, started == 50);
+        EXPECT_EQ(started, count(r.out, "\rreceived exit confirmation from client "));
+        EXPECT_EQ(c.duringFarm, started < MB_NUM_CLIENTS);
         EXPECT_TRUE(r.out.ends_with(kFinal));
+        expectEndOfLog(c.lastLine, c.reason);
+        EXPECT_LT(requests(base).size(), 1u + 100u * 100u);
+        // Every progress line names a pair by its place; total counts the pairs before it.
+        const std::regex progress("log\\. M = (f\\d+), V = (f\\d*), fileM = 0, formulaM = (\\d+), fileNumV = 0, "
+                                  "formulaNumV = (\\d+), total = (\\d+), numPassed = 0");
+        for (auto &line : lines(readFile(path("logfile.txt")))) {
+            std::smatch p;
+            if (!std::regex_match(line, p, progress)) continue;
+            const long formulaM = std::stol(p[3]), formulaNumV = std::stol(p[4]);
+            EXPECT_EQ(f[formulaM - 1], p[1]);
+            EXPECT_TRUE(p[2] == "" || p[2] == f[formulaNumV - 1]) << line;
+            EXPECT_EQ((formulaM - 1) * 100 + formulaNumV - 1, std::stol(p[5])) << line;
+        }
     }
 }
 
-TEST_F(SearchFarmTest, AFarmThatCannotBeBuiltStopsTheClientsAlreadyStarted) {
-    // A segment of another size under key 1025 makes getting that mailbox fail.
-    shmctl(shmget(MB_KEY_BASE + 25, 0, 0), IPC_RMID, nullptr);
-    int stray = shmget(MB_KEY_BASE + 25, 100, IPC_CREAT | 0600);
-    ASSERT_GE(stray, 0);
-    writeFormulas("formulas_001.txt", names("f", 7));
+class SilentFarmTest : public SearchFarmTest {
+protected:
+    SilentFarmTest() : SearchFarmTest(21250) {}
+};
 
-    RunResult r = runProgram(dir, {kQuarnMain}, kDispatch);
-    shmctl(stray, IPC_RMID, nullptr);
+TEST_F(SilentFarmTest, APairNobodyTakesIsRecordedAndAClientThatNeverConfirmsIsNamed) {
+    writeFormulas(path("formulas_001.txt"), {"f0"});
+    const std::string mute = std::to_string(base + 3);
+    writeFile(path("fake_rule.txt"), "serve=1\nmute=" + mute + "\n");  // nobody answers; one stays silent
 
-    EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.out.find("Error: could not get shm_id with shmget() for key = 1025\n"));
-    EXPECT_EQ(25, count(r.out, "received exit confirmation from client "));
-}
-
-TEST_F(SearchFarmTest, APairNobodyTakesIsDroppedAndAClientThatNeverConfirmsIsNamed) {
-    writeFormulas("formulas_001.txt", {"f0"});
-    writeFile(path("fake_rule.txt"), "serve=1\nmute=1003\n");  // nobody answers; 1003 stays silent
-
-    RunResult r = runProgram(dir, {kQuarnMain}, kDispatch, 180);
+    RunResult r = runProgram(dir, {kQuarnMain}, env, 180);
 
     EXPECT_EQ(0, r.status);
     EXPECT_NE(std::string::npos, r.out.find("----- time out waiting for assign -----\nall done.\n"));
+    EXPECT_EQ("M = f0, V = f0\n", readFile(path("unevaluated.txt")));
     EXPECT_EQ(49, count(r.out, "received exit confirmation from client "));
     EXPECT_TRUE(r.out.ends_with("Timer expired! Exiting the loop\n"
-                                "\rclient 1003 did not confirm its stop; its process may still run\n" + kFinal));
-}
-
-class RealClientFarmTest : public SearchFarmTest {
-protected:
-    RealClientFarmTest() { client = QUARN_BIN_DIR "/quarnClient"; }
-};
-
-TEST_F(RealClientFarmTest, CtrlCInATerminalStopsEveryClient) {
-    // The terminal signals its whole foreground process group; every client must still confirm.
-    std::vector<std::string> formulas;  // M?m?V?v?k: 1024 formulas, about a million pairs
-    for (int i = 0; i < 1024; ++i)
-        formulas.push_back(std::string("M") + "+-*/"[i % 4] + "m" + "+-*/"[i / 4 % 4] + "V" +
-                           "+-*/"[i / 16 % 4] + "v" + "+-*/"[i / 64 % 4] + std::to_string(i / 256 + 1));
-    writeFormulas("formulas_001.txt", formulas);
-    const std::string tmux = "tmux -L quarn_test_" + std::to_string(getpid()) + " ";
-    ASSERT_EQ(0, std::system((tmux + "new-session -d -x 200 -y 50 'cd " + dir + " && QUARN_MIN_FREE_KB=0 " +
-                              kQuarnMain + " > out.txt 2>&1; echo EXITED $? >> out.txt'").c_str()));
-    bool dispatching = waitFor([&] { return readFile(path("out.txt")).find("key = 1049\n") != std::string::npos; }, 30);
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    std::system((tmux + "send-keys C-c").c_str());
-    bool ended = waitFor([&] { return readFile(path("out.txt")).find("EXITED") != std::string::npos; }, 90);
-    std::system((tmux + "kill-server 2>/dev/null").c_str());
-
-    ASSERT_TRUE(dispatching && ended);
-    RunResult r{0, readFile(path("out.txt")), ""};
-    ASSERT_TRUE(r.out.ends_with("EXITED 0\n"));
-    r.out.resize(r.out.size() - 9);
-    expectCleanShutdown(r);
-    EXPECT_NE(std::string::npos, r.out.find("Received SIGINT (Ctrl+C). Now closing all processes.\n"));
+                                "\rclient " + mute + " did not confirm its stop; its process may still run\n" + kFinal));
+    expectEndOfLog("log. M = , V = , fileM = 1, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 0, "
+                   "numPassed = 0", "all done");
+    for (pid_t pid : processesIn(dir)) kill(pid, SIGKILL);  // the silent client, as expected
 }
 
 }  // namespace

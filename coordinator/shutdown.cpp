@@ -15,7 +15,7 @@ void sigint_handler(int signal) {
 }
 
 int finishRun(RunEnd end) {
-    if (end == END_SIGNAL) {
+    if (sigintReceived) {
         if (sigintReceived == SIGINT)
             std::puts("Received SIGINT (Ctrl+C). Now closing all processes.");
         else

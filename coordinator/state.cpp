@@ -16,6 +16,7 @@ long totalFormulas;
 long numPassed;
 
 ClientInfo clientInfoArr[MB_NUM_CLIENTS];
+time_t clientsWatchedAt;
 
 PendingPair handOnQueue[MB_NUM_CLIENTS];
 int handOnCount;

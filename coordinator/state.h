@@ -98,6 +98,7 @@ struct ClientInfo {
     PairPlace place;             // where that pair stands
 };
 extern ClientInfo clientInfoArr[MB_NUM_CLIENTS];
+extern time_t clientsWatchedAt;  // when the farm last looked at its clients (watchClients)
 
 // ---- Pairs taken from clients that died or hung, to be handed to other clients before the
 // next new pair. At most one per mailbox can wait at a time.

@@ -2,6 +2,8 @@
 // stream ends, rewinds, the M stream's first-open message and unopenable files.
 #include "streams.h"
 
+#include <sys/stat.h>
+
 #include "run_util.h"
 
 namespace {
@@ -71,6 +73,23 @@ TEST_F(StreamsTest, CountersAcrossFilesAndTheTwoStreamEnds) {
     EXPECT_EQ(drain(streamV, true), "b1@3.1|c1@4.1");
 }
 
+TEST_F(StreamsTest, EntriesThatAreNotRegularFilesHoldNoFormulasAndNeverBlock) {
+    setCatalogue({{"formulas_001.txt", "a, \n"}, {"formulas_004.txt", "b, \n"}});
+    ASSERT_EQ(0, mkfifo("formulas_002.txt", 0600));
+    ASSERT_EQ(0, mkdir("formulas_003.txt", 0700));
+    std::strcpy(filenames[3], filenames[1]);
+    std::strcpy(filenames[1], "formulas_002.txt");
+    std::strcpy(filenames[2], "formulas_003.txt");
+    numFiles = 4;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(drain(streamM, true), "a@0.1|b@3.1");
+    EXPECT_EQ(0, streamM.openFailed);
+    getNextFormulaM(STREAM_REWIND);
+    presFileNumM = 1;  // a resume into the FIFO moves on too
+    EXPECT_EQ(drain(streamM, true), "b@3.1");
+    testing::internal::GetCapturedStdout();
+}
+
 TEST_F(StreamsTest, UnopenableFileEndsTheWalkAndIsRetriedAsAFirstOpen) {
     setCatalogue({{"formulas_001.txt", "a, \n"}});
     std::strcpy(filenames[1], "formulas_002.txt");  // listed, but gone
@@ -78,8 +97,10 @@ TEST_F(StreamsTest, UnopenableFileEndsTheWalkAndIsRetriedAsAFirstOpen) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     EXPECT_EQ(drain(streamM), "a");
+    EXPECT_EQ(1, streamM.openFailed);
     EXPECT_EQ(getNextFormulaM(STREAM_NEXT), nullptr);
     EXPECT_EQ(drain(streamV), "a");
+    EXPECT_EQ(1, streamV.openFailed);
     EXPECT_EQ(drain(streamV), "a");  // the V walk ended there and starts over
     presFileNumM = -1;               // out of the catalogue: nothing is indexed
     EXPECT_EQ(getNextFormulaM(STREAM_NEXT), nullptr);

@@ -1,0 +1,90 @@
+// The run log read back: which run counts, where a search continues, when it is finished; the
+// lines as the coordinator writes them, read by the same module.
+#include "runlog.h"
+
+#include "records.h"
+#include "run_util.h"
+
+namespace {
+
+class RunLogTest : public InDirTest {};
+
+std::string resumeOf(const RunLogSummary &s) {
+    std::string text;
+    for (long v : s.resume) text += (text.empty() ? "" : ",") + std::to_string(v);
+    return text;
+}
+
+TEST_F(RunLogTest, ContinuationComesFromTheLastRunThatPositionedItsStreams) {
+    const std::string start = "Started new run: y2026m12d07 10:00:00\n";
+    const std::string positioned = "startFileNumM = 0, startFormulaNumM = 0, startFileNumV = 0, startFormulaNumV = 0\n";
+    const std::string progress = "log. M = a,b, V = c, fileM = 2, formulaM = 7, fileNumV = 1, formulaNumV = 4, "
+                                 "total = 900, numPassed = 3\n";
+    const struct {
+        std::string log, resume, reason;
+        int finished, fromProgress;
+    } cases[] = {
+        {start + positioned + progress, "2,6,1,3,900,3", "", 0, 1},  // killed
+        {start + positioned + progress + "Run ended: y2026m12d07 10:01:00, stop file\n", "2,6,1,3,900,3",
+         "stop file", 0, 1},
+        {start + positioned + progress + "Run ended: y2026m12d07 10:01:00, all done\n", "2,6,1,3,900,3", "all done", 1, 1},
+        {start + positioned + progress + "Run ended: y2026m12d07 10:01:00, M count done\n" + start, "2,6,1,3,900,3",
+         "M count done", 1, 1},  // a run refused at its argument is passed over
+        {start + positioned + progress + start + "received: ,5,,6,7,8,9,\n" + positioned, "5,6,7,8,9,0", "", 0, 0},
+        {start + "received: 1,2,3,4,5,6\n" + positioned + "log. M = x\n", "1,2,3,4,5,6", "", 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.log);
+        writeFile("logfile.txt", c.log);
+        RunLogSummary s;
+        ASSERT_EQ(1, readRunLog("logfile.txt", &s));
+        EXPECT_EQ(c.resume, resumeOf(s));
+        EXPECT_EQ(c.reason, s.endReason);
+        EXPECT_EQ(c.finished, s.finished);
+        EXPECT_EQ(c.fromProgress, s.fromProgress);
+    }
+    RunLogSummary s;
+    writeFile("logfile.txt", start + "received: x\n");
+    EXPECT_EQ(0, readRunLog("logfile.txt", &s));
+    EXPECT_EQ(0, readRunLog("missing.txt", &s));
+}
+
+TEST_F(RunLogTest, LinesWrittenByTheCoordinatorReadBackExactly) {
+    logAppend("Started new run: y2026m12d07 10:00:00");
+    writeReceivedLine("3,4,5,6,7,8");
+    logAppend("startFileNumM = 3, startFormulaNumM = 4, startFileNumV = 5, startFormulaNumV = 6");
+    numPassed = 12;
+    testing::internal::CaptureStdout();
+    writeProgressLine("M+m*V", "v-V", {3, 9, 0, 1, 4000000000L});
+    sigintReceived = SIGTERM;
+    writeEndLine(END_SIGNAL);
+    const std::string out = testing::internal::GetCapturedStdout();
+    RunLogSummary s;
+    ASSERT_EQ(1, readRunLog(LOG_FILE_NAME, &s));
+    EXPECT_EQ("3,8,0,0,4000000000,12", resumeOf(s));
+    EXPECT_STREQ("SIGTERM", s.endReason);
+    EXPECT_EQ(7, s.startTotal);
+    EXPECT_GE(s.endedAt, s.startedAt);
+    EXPECT_EQ(readFile(LOG_FILE_NAME).substr(readFile(LOG_FILE_NAME).find("log. M")), out);
+}
+
+TEST_F(RunLogTest, ResumeFieldsReadLikeTheCoordinatorsArgument) {
+    const struct {
+        const char *arg;
+        int found;
+        long values[6];
+    } cases[] = {
+        {",,3,,4,5,6,7,8,,99", 6, {3, 4, 5, 6, 7, 8}},
+        {"a,b,c,d,e,f", 6, {0, 0, 0, 0, 0, 0}},
+        {"99999999999,-99999999999,0,0,99999999999,1", 6, {INT_MAX, INT_MIN, 0, 0, 99999999999L, 1}},
+        {"3,4", 2, {3, 4}},
+        {",,,", 0, {}},
+    };
+    for (const auto &c : cases) {
+        long values[6] = {};
+        EXPECT_EQ(c.found, readResumeFields(c.arg, values)) << c.arg;
+        for (int i = 0; i < c.found; ++i) EXPECT_EQ(c.values[i], values[i]) << c.arg << " field " << i;
+    }
+}
+
+}  // namespace
