@@ -13,7 +13,7 @@
 namespace {
 
 class PlanTest : public TempDirTest {
-protected:
+  protected:
     // a0..a9 in formulas_001.txt (7 and 3 to a line), formulas_002.txt empty, c0..c2 in
     // formulas_003.txt: 13 formulas, file numbers 0, 1, 2.
     void SetUp() override {
@@ -39,8 +39,13 @@ protected:
 };
 
 TEST_F(PlanTest, UnitsStartAtTheirFirstMFormulaAcrossFileEndsAndPastAnEmptyFile) {
-    const struct { long mPerUnit; std::vector<std::string> units; } cases[] = {
-        {4, {"0 0,0,0,0,0,0 4 52", "1 0,4,0,0,52,0 4 52", "2 0,8,0,0,104,0 4 52", "3 2,2,0,0,156,0 1 13"}},
+    const struct {
+        long mPerUnit;
+        std::vector<std::string> units;
+    } cases[] = {
+        {4,
+         {"0 0,0,0,0,0,0 4 52", "1 0,4,0,0,52,0 4 52", "2 0,8,0,0,104,0 4 52",
+          "3 2,2,0,0,156,0 1 13"}},
         {10, {"0 0,0,0,0,0,0 10 130", "1 2,0,0,0,130,0 3 39"}},
         {13, {"0 0,0,0,0,0,0 13 169"}},
         {1000, {"0 0,0,0,0,0,0 13 169"}},
@@ -49,7 +54,10 @@ TEST_F(PlanTest, UnitsStartAtTheirFirstMFormulaAcrossFileEndsAndPastAnEmptyFile)
 }
 
 TEST_F(PlanTest, CataloguesWithoutFormulasOrAFixedOrderAreRefused) {
-    const struct { std::vector<std::string> files; std::string error; } cases[] = {
+    const struct {
+        std::vector<std::string> files;
+        std::string error;
+    } cases[] = {
         {{}, "holds no formulas"},
         {{"formulas.txt", "formulas_000.txt"}, "is not fixed (both read as file number 0)"},
     };
@@ -67,7 +75,9 @@ TEST_F(PlanTest, CataloguesWithoutFormulasOrAFixedOrderAreRefused) {
 TEST_F(PlanTest, APlanWhoseUnitsDoNotFollowEachOtherOrWhoseCatalogueChangedIsRefused) {
     unitLines(4);
     const std::string good = readFile(path("plan.txt"));
-    const struct { std::string from, to, error; } edits[] = {
+    const struct {
+        std::string from, to, error;
+    } edits[] = {
         {"\n1 0,4,0,0,52,0 4", "\n1 0,5,0,0,52,0 4", "unit 1 does not start where"},
         {"\n1 0,4,0,0,52,0", "\n1 0,4,0,0,53,0", "unit 1 does not start where"},
         {"\n3 2,2,0,0,156,0 1 13\n", "\n", "does not cover its catalogue"},
@@ -95,17 +105,29 @@ TEST_F(PlanTest, AUnitContinuesAtItsFirstPairNeverSentWithTheMFormulasLeft) {
     Plan plan;
     std::string error;
     ASSERT_TRUE(makePlan(dir, 4, &plan, &error));  // unit 2: a8, a9, c0, c1; pairs 104..155
-    const std::string start = "Started new run: y2026m12d07 10:00:00\nreceived: 0,8,0,0,104,0\n"
-                              "startFileNumM = 0, startFormulaNumM = 8, startFileNumV = 0, startFormulaNumV = 0\n";
-    const struct { std::string log; int finished; std::string resume; long mLeft, done; } cases[] = {
+    const std::string start =
+        "Started new run: y2026m12d07 10:00:00\nreceived: 0,8,0,0,104,0\n"
+        "startFileNumM = 0, startFormulaNumM = 8, startFileNumV = 0, startFormulaNumV = 0\n";
+    const struct {
+        std::string log;
+        int finished;
+        std::string resume;
+        long mLeft, done;
+    } cases[] = {
         {"", 0, "0,8,0,0,104,0", 4, 0},
         {start, 0, "0,8,0,0,104,0", 4, 0},
-        {start + "log. M = a9, V = c1, fileM = 0, formulaM = 10, fileNumV = 2, formulaNumV = 2, total = 128, "
-                 "numPassed = 3\nRun ended: y2026m12d07 10:01:00, SIGTERM\n", 0, "0,9,2,1,128,3", 3, 24},
-        {start + "log. M = c0, V = a3, fileM = 2, formulaM = 1, fileNumV = 0, formulaNumV = 4, total = 133, "
-                 "numPassed = 3\n", 0, "2,0,0,3,133,3", 2, 29},
-        {start + "log. M = c2, V = , fileM = 2, formulaM = 3, fileNumV = 0, formulaNumV = 1, total = 156, "
-                 "numPassed = 5\nRun ended: y2026m12d07 10:02:00, M count done\n", 1, "2,2,0,0,156,5", 0, 52},
+        {start + "log. M = a9, V = c1, fileM = 0, formulaM = 10, fileNumV = 2, formulaNumV = 2, "
+                 "total = 128, "
+                 "numPassed = 3\nRun ended: y2026m12d07 10:01:00, SIGTERM\n",
+         0, "0,9,2,1,128,3", 3, 24},
+        {start + "log. M = c0, V = a3, fileM = 2, formulaM = 1, fileNumV = 0, formulaNumV = 4, "
+                 "total = 133, "
+                 "numPassed = 3\n",
+         0, "2,0,0,3,133,3", 2, 29},
+        {start + "log. M = c2, V = , fileM = 2, formulaM = 3, fileNumV = 0, formulaNumV = 1, total "
+                 "= 156, "
+                 "numPassed = 5\nRun ended: y2026m12d07 10:02:00, M count done\n",
+         1, "2,2,0,0,156,5", 0, 52},
     };
     for (const auto &c : cases) {
         writeFile(path("logfile.txt"), c.log);

@@ -30,8 +30,12 @@ std::pair<long, long> lastTotals(const std::string &log) {
 }
 
 TEST_F(CampaignRunTest, AStoppedSearchContinuedWithTheComputedArgumentSendsEveryPairOnce) {
-    const struct { const char *how; int signal; int delayMs; } cases[] = {
-        {"not stopped", 0, 0}, {"stop file", 0, 300}, {"Ctrl+C", SIGINT, 300},
+    const struct {
+        const char *how;
+        int signal;
+        int delayMs;
+    } cases[] = {
+        {"not stopped", 0, 0},     {"stop file", 0, 300},      {"Ctrl+C", SIGINT, 300},
         {"SIGTERM", SIGTERM, 300}, {"SIGKILL", SIGKILL, 1000},
     };
     for (const auto &c : cases) {
@@ -43,10 +47,13 @@ TEST_F(CampaignRunTest, AStoppedSearchContinuedWithTheComputedArgumentSendsEvery
         Process first(work, {kQuarnMain}, kRunEnv);
         if (c.delayMs > 0) {
             // Killed, the search continues from its last progress line: wait for one.
-            ASSERT_TRUE(waitFor([&] {
-                return requested(work).size() > 300 &&
-                       (c.signal != SIGKILL || readFile(work + "/logfile.txt").find("log. M") != std::string::npos);
-            }, 60));
+            ASSERT_TRUE(waitFor(
+                [&] {
+                    return requested(work).size() > 300 &&
+                           (c.signal != SIGKILL ||
+                            readFile(work + "/logfile.txt").find("log. M") != std::string::npos);
+                },
+                60));
             if (c.signal) kill(first.pid, c.signal);  // the coordinator alone, not its group
             if (!c.signal) writeFile(work + "/stop.txt", "");
         }
@@ -59,7 +66,8 @@ TEST_F(CampaignRunTest, AStoppedSearchContinuedWithTheComputedArgumentSendsEvery
             EXPECT_EQ(0, runProgram(work, {kQuarnMain, resume.out}, kRunEnv).status);
         }
 
-        EXPECT_EQ("finished: all done\n", runProgram(work, {kCampaign, "resume-argument", "."}).out);
+        EXPECT_EQ("finished: all done\n",
+                  runProgram(work, {kCampaign, "resume-argument", "."}).out);
         std::vector<std::string> sent = requested(work), all = allPairs(kFormulas);
         const auto [total, passed] = lastTotals(readFile(work + "/logfile.txt"));
         EXPECT_EQ(kFormulas * kFormulas, total);
@@ -85,13 +93,16 @@ TEST_F(CampaignRunTest, AnMCountBoundsTheRunToThoseMFormulasThenItEndsInOrder) {
     EXPECT_EQ(0, r.status);
     std::vector<std::string> expected;
     for (int m : {18, 19, 20})
-        for (int v = 0; v < kFormulas; ++v) expected.push_back("r f" + std::to_string(m) + " f" + std::to_string(v));
+        for (int v = 0; v < kFormulas; ++v)
+            expected.push_back("r f" + std::to_string(m) + " f" + std::to_string(v));
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, requested(dir));
     EXPECT_NE(std::string::npos, r.out.find("all done.\n"));
-    EXPECT_TRUE(std::regex_search(readFile(path("logfile.txt")), std::regex(
-        "\nlog. M = f21, V = , fileM = 1, formulaM = 2, fileNumV = 0, formulaNumV = 1, total = 630, "
-        "numPassed = 0\nRun ended: y\\d{4}m\\d\\dd\\d\\d \\d\\d:\\d\\d:\\d\\d, M count done\n$")));
+    EXPECT_TRUE(std::regex_search(readFile(path("logfile.txt")),
+                                  std::regex("\nlog. M = f21, V = , fileM = 1, formulaM = 2, "
+                                             "fileNumV = 0, formulaNumV = 1, total = 630, "
+                                             "numPassed = 0\nRun ended: y\\d{4}m\\d\\dd\\d\\d "
+                                             "\\d\\d:\\d\\d:\\d\\d, M count done\n$")));
     EXPECT_EQ("1,1,0,0,630,0\n", runProgram(dir, {kCampaign, "resume-argument", "."}).out);
 }
 
@@ -107,13 +118,16 @@ TEST_F(CampaignRunTest, TwoUnitsRunAtOnceOnTheirOwnKeyRanges) {
 
     EXPECT_EQ(0, r0.status);
     EXPECT_EQ(0, r1.status);
-    const std::string ranges = r0.out.substr(r0.out.find("mailbox keys"), 25) + r1.out.substr(r1.out.find("mailbox keys"), 25);
+    const std::string ranges = r0.out.substr(r0.out.find("mailbox keys"), 25) +
+                               r1.out.substr(r1.out.find("mailbox keys"), 25);
     EXPECT_TRUE(ranges == "mailbox keys 1050 to 1099mailbox keys 1100 to 1149" ||
-                ranges == "mailbox keys 1100 to 1149mailbox keys 1050 to 1099") << ranges;
+                ranges == "mailbox keys 1100 to 1149mailbox keys 1050 to 1099")
+        << ranges;
     EXPECT_EQ(allPairs(kFormulas), requested(path("logs")));
     RunResult status = runProgram(dir, {kCampaign, "status", "campaign"});
     EXPECT_NE(std::string::npos, status.out.find("units: 2 done, 0 running, 0 waiting, 0 failed\n"
-                                                 "pairs: 900 of 900 (100.0%) [####")) << status.out;
+                                                 "pairs: 900 of 900 (100.0%) [####"))
+        << status.out;
 }
 
 TEST_F(CampaignRunTest, BadSettingsAndCataloguesWithoutAFixedOrderAreRefused) {
@@ -121,7 +135,10 @@ TEST_F(CampaignRunTest, BadSettingsAndCataloguesWithoutAFixedOrderAreRefused) {
     std::filesystem::create_directory(path("tied"));
     writeFile(path("tied/formulas.txt"), "a, \n");  // both read as file number 0
     writeFile(path("tied/formulas_000.txt"), "b, \n");
-    const struct { std::vector<std::string> argv, env; std::string message; } cases[] = {
+    const struct {
+        std::vector<std::string> argv, env;
+        std::string message;
+    } cases[] = {
         {{kQuarnMain}, {"QUARN_M_COUNT=0"}, "QUARN_M_COUNT must be"},
         {{kQuarnMain}, {"QUARN_M_COUNT=-2"}, "QUARN_M_COUNT must be"},
         {{kQuarnMain}, {"QUARN_M_COUNT=3x"}, "QUARN_M_COUNT must be"},
@@ -140,7 +157,8 @@ TEST_F(CampaignRunTest, BadSettingsAndCataloguesWithoutAFixedOrderAreRefused) {
         EXPECT_EQ(1, r.status) << c.message;
         EXPECT_NE(std::string::npos, r.err.find(c.message)) << r.err;
     }
-    writeFile(path("catalogue/formulas_001.txt"), "grown, " + readFile(path("catalogue/formulas_001.txt")));
+    writeFile(path("catalogue/formulas_001.txt"),
+              "grown, " + readFile(path("catalogue/formulas_001.txt")));
     RunResult changed = runProgram(dir, {kCampaign, "run", "campaign"});
     EXPECT_EQ(1, changed.status);
     EXPECT_NE(std::string::npos, changed.err.find("has changed since it was planned"));

@@ -135,10 +135,10 @@ int supervise(pid_t pid, int outFd, const std::string &campaign, const std::stri
         const time_t now = std::time(nullptr);
         const int received = campaignSignalCount;
         if (received != signalsSeen) {
-            if (signalsSeen == 0 && !closing) {
+            if (signalsSeen == 0) {  // passed on only when the coordinator did not get it too
                 heldSignal = campaignSignal;
                 heldSince = now;
-            } else {
+            } else {  // the operator insists
                 kill(pid, campaignSignal);
             }
             signalsSeen = received;

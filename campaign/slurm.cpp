@@ -47,11 +47,14 @@ std::map<int, std::string> queuedUnits(const std::string &campaign) {
     if (jobs.empty() ||
         capture({"squeue", "--noheader", "--array", "--format=%F %K %T"}, &out) != 0)
         return queued;
+    // One line per array task; other jobs of the cluster ("N/A" as index) are passed over.
     std::istringstream in(out);
-    std::string job, state;
-    int index;
-    while (in >> job >> index >> state)
-        if (jobs.count(job)) queued[index] = state;
+    for (std::string line; std::getline(in, line);) {
+        char job[64], state[64];
+        int index;
+        if (std::sscanf(line.c_str(), "%63s %d %63s", job, &index, state) == 3 && jobs.count(job))
+            queued[index] = state;
+    }
     return queued;
 }
 

@@ -21,41 +21,57 @@ namespace {
 constexpr char kClusterLock[] = "/tmp/quarn-slurm-test-cluster.lock";  // one cluster per machine
 
 class SlurmCampaignTest : public CampaignTest {
-protected:
+  protected:
     static void SetUpTestSuite() {
         CampaignTest::SetUpTestSuite();
         lockFd = open(kClusterLock, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         ASSERT_EQ(0, flock(lockFd, LOCK_EX));
         cluster = makeTempDir();
-        std::filesystem::permissions(cluster, std::filesystem::perms::all & ~std::filesystem::perms::others_write & ~std::filesystem::perms::group_write);
+        std::filesystem::permissions(cluster, std::filesystem::perms::all &
+                                                  ~std::filesystem::perms::others_write &
+                                                  ~std::filesystem::perms::group_write);
         std::filesystem::create_directories(cluster + "/munge");
         ASSERT_EQ(0, std::system(("chown munge:munge " + cluster + "/munge").c_str()));
         std::string node, host;
         ASSERT_EQ(0, capture({"slurmd", "-C"}, &node));
-        node = std::regex_replace(node.substr(0, node.find('\n')), std::regex("RealMemory=(\\d+)"), "RealMemory=1000");
+        node = std::regex_replace(node.substr(0, node.find('\n')), std::regex("RealMemory=(\\d+)"),
+                                  "RealMemory=1000");
         host = node.substr(9, node.find(' ') - 9);
         const std::string m = cluster + "/munge/";
         writeFile(cluster + "/slurm.conf",
-                  "ClusterName=quarntest\nSlurmctldHost=" + host + "(127.0.0.1)\n"
-                  "AuthType=auth/munge\nAuthInfo=socket=" + m + "socket\nCredType=cred/munge\n"
-                  "SlurmUser=root\nStateSaveLocation=" + cluster + "\nSlurmdSpoolDir=" + cluster +
-                  "\nSlurmctldPidFile=" + cluster + "/ctld.pid\nSlurmdPidFile=" + cluster + "/d.pid\n"
-                  "ProctrackType=proctrack/linuxproc\nTaskPlugin=task/none\n"
-                  "SelectType=select/cons_tres\nSelectTypeParameters=CR_Core\n"
-                  "JobAcctGatherType=jobacct_gather/none\nAccountingStorageType=accounting_storage/none\n"
-                  "MailProg=/bin/true\nMinJobAge=3600\nReturnToService=2\n" + node +
-                  " NodeAddr=127.0.0.1\nPartitionName=debug Nodes=" + host + " Default=YES MaxTime=INFINITE State=UP\n");
+                  "ClusterName=quarntest\nSlurmctldHost=" + host +
+                      "(127.0.0.1)\n"
+                      "AuthType=auth/munge\nAuthInfo=socket=" +
+                      m +
+                      "socket\nCredType=cred/munge\n"
+                      "SlurmUser=root\nStateSaveLocation=" +
+                      cluster + "\nSlurmdSpoolDir=" + cluster + "\nSlurmctldPidFile=" + cluster +
+                      "/ctld.pid\nSlurmdPidFile=" + cluster +
+                      "/d.pid\n"
+                      "ProctrackType=proctrack/linuxproc\nTaskPlugin=task/none\n"
+                      "SelectType=select/cons_tres\nSelectTypeParameters=CR_Core\n"
+                      "JobAcctGatherType=jobacct_gather/"
+                      "none\nAccountingStorageType=accounting_storage/none\n"
+                      "MailProg=/bin/true\nMinJobAge=3600\nReturnToService=2\n" +
+                      node + " NodeAddr=127.0.0.1\nPartitionName=debug Nodes=" + host +
+                      " Default=YES MaxTime=INFINITE State=UP\n");
         setenv("SLURM_CONF", (cluster + "/slurm.conf").c_str(), 1);
-        daemons.emplace_back(new Process(cluster, {"/usr/bin/setpriv", "--reuid=munge", "--regid=munge", "--init-groups",
-            "/usr/sbin/munged", "-F", "--socket=" + m + "socket", "--pid-file=" + m + "pid",
-            "--log-file=" + m + "log", "--seed-file=" + m + "seed"}));
+        daemons.emplace_back(new Process(
+            cluster,
+            {"/usr/bin/setpriv", "--reuid=munge", "--regid=munge", "--init-groups",
+             "/usr/sbin/munged", "-F", "--socket=" + m + "socket", "--pid-file=" + m + "pid",
+             "--log-file=" + m + "log", "--seed-file=" + m + "seed"}));
         ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(m + "socket"); }, 10));
         daemons.emplace_back(new Process(cluster, {"/usr/sbin/slurmctld", "-D", "-c"}));
         daemons.emplace_back(new Process(cluster, {"/usr/sbin/slurmd", "-D", "-N", host}));
         std::string out;
-        ASSERT_TRUE(waitFor([&] {
-            return capture({"sinfo", "--noheader", "--format=%t"}, &out) == 0 && out == "idle\n";
-        }, 30)) << out;
+        ASSERT_TRUE(waitFor(
+            [&] {
+                return capture({"sinfo", "--noheader", "--format=%t"}, &out) == 0 &&
+                       out == "idle\n";
+            },
+            30))
+            << out;
     }
     static void TearDownTestSuite() {
         std::string out;
@@ -98,38 +114,59 @@ TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) 
     RunResult first = campaign({"submit", "campaign", "--client", client});
     ASSERT_EQ(0, first.status) << first.err;
     std::smatch job;
-    ASSERT_TRUE(std::regex_search(first.out, job, std::regex("submitted units 0-2 as array job (\\d+)\n")));
+    ASSERT_TRUE(
+        std::regex_search(first.out, job, std::regex("submitted units 0-2 as array job (\\d+)\n")));
     ASSERT_TRUE(waitFor([&] { return unitRequests(1) > 100; }, 120));
     std::string out;
     ASSERT_EQ(0, capture({"scancel", job[1].str() + "_1"}, &out));
-    ASSERT_TRUE(waitFor([&] { return readFile(path("campaign/unit_001/task.txt")).find("end unit 1") != std::string::npos; }, 60));
-    ASSERT_TRUE(waitFor([&] {
-        capture({"squeue", "--noheader", "--array", "--format=%K", "--jobs=" + job[1].str()}, &out);
-        return out.find("1\n") == std::string::npos;
-    }, 60));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return readFile(path("campaign/unit_001/task.txt")).find("end unit 1") !=
+                   std::string::npos;
+        },
+        60));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            capture({"squeue", "--noheader", "--array", "--format=%K", "--jobs=" + job[1].str()},
+                    &out);
+            return out.find("1\n") == std::string::npos;
+        },
+        60));
     RunResult interrupted = campaign({"status", "campaign"});
     RunResult second = campaign({"submit", "campaign", "--client", client});
-    ASSERT_TRUE(waitFor([&] { return campaign({"status", "campaign"}).out.find("units: 3 done") != std::string::npos; }, 180));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return campaign({"status", "campaign"}).out.find("units: 3 done") != std::string::npos;
+        },
+        180));
     RunResult merged = campaign({"collect", "campaign"});
     RunResult status = campaign({"status", "campaign"});
 
-    EXPECT_TRUE(std::regex_search(interrupted.out, std::regex("\n  unit 1: waiting, \\d+ of 300 pairs .*ended: SIGTERM\n"))) << interrupted.out;
-    EXPECT_TRUE(std::regex_search(second.out, std::regex("submitted units 1 as array job \\d+\n"))) << second.out;
+    EXPECT_TRUE(std::regex_search(
+        interrupted.out, std::regex("\n  unit 1: waiting, \\d+ of 300 pairs .*ended: SIGTERM\n")))
+        << interrupted.out;
+    EXPECT_TRUE(std::regex_search(second.out, std::regex("submitted units 1 as array job \\d+\n")))
+        << second.out;
     EXPECT_EQ(allPairs(30), requested(path("logs")));
     std::string best;
     for (int v = 0; v < 30; ++v) best += "M = f7, V = f" + std::to_string(v) + "\n";
     std::string got = readFile(path("campaign/best.txt"));
-    ASSERT_TRUE(got.ends_with("M = f16, V = f20\n")) << got;  // unit 1's self-test pair, merged after unit 0
+    ASSERT_TRUE(got.ends_with("M = f16, V = f20\n"))
+        << got;  // unit 1's self-test pair, merged after unit 0
     auto sorted = lines(got.substr(0, got.size() - 17));
     std::sort(sorted.begin(), sorted.end());
     auto expected = lines(best);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, sorted);
-    EXPECT_NE(std::string::npos, merged.out.find("3 of 3 units done, 900 of 900 pairs; 31 passing pairs merged"));
-    EXPECT_NE(std::string::npos, status.out.find("units: 3 done, 0 running, 0 waiting, 0 failed\npairs: 900 of 900 (100.0%)"));
+    EXPECT_NE(std::string::npos,
+              merged.out.find("3 of 3 units done, 900 of 900 pairs; 31 passing pairs merged"));
+    EXPECT_NE(std::string::npos,
+              status.out.find(
+                  "units: 3 done, 0 running, 0 waiting, 0 failed\npairs: 900 of 900 (100.0%)"));
     EXPECT_NE(std::string::npos, status.out.find("passing pairs so far: 31\n"));
     EXPECT_EQ(2, count(readFile(path("campaign/unit_001/task.txt")), " start unit 1 on "));
-    EXPECT_NE(std::string::npos, readFile(path("campaign/unit_000/task.txt")).find(", free-memory threshold "));
+    EXPECT_NE(std::string::npos,
+              readFile(path("campaign/unit_000/task.txt")).find(", free-memory threshold "));
 }
 
 }  // namespace

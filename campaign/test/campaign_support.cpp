@@ -27,7 +27,8 @@ void forEachRange(void (*f)(int base)) {
 }  // namespace
 
 void CampaignTest::SetUpTestSuite() {
-    ASSERT_EQ(0, unshare(CLONE_NEWIPC)) << "the campaign tests need root for a private IPC namespace";
+    ASSERT_EQ(0, unshare(CLONE_NEWIPC))
+        << "the campaign tests need root for a private IPC namespace";
     char path[256];
     keyLockPath(path, sizeof path, MB_KEY_BASE);
     heldRange = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -67,7 +68,8 @@ void CampaignTest::writeCatalogue(const std::string &at, const std::vector<int> 
     int next = 0;
     for (std::size_t f = 0; f < sizes.size(); ++f) {
         std::string text;
-        for (int i = 0; i < sizes[f]; ++i) text += "f" + std::to_string(next++) + (i % 7 == 6 ? ", \n" : ", ");
+        for (int i = 0; i < sizes[f]; ++i)
+            text += "f" + std::to_string(next++) + (i % 7 == 6 ? ", \n" : ", ");
         writeFile(at + "/formulas_00" + std::to_string(f + 1) + ".txt", text + "\n\n");
     }
 }
@@ -95,7 +97,8 @@ std::vector<std::string> CampaignTest::allPairs(int n) {
     std::vector<std::string> pairs;
     for (int m = 0; m < n; ++m)
         for (int v = 0; v < n; ++v)
-            pairs.push_back((pairs.size() == 500 ? "t f" : "r f") + std::to_string(m) + " f" + std::to_string(v));
+            pairs.push_back((pairs.size() == 500 ? "t f" : "r f") + std::to_string(m) + " f" +
+                            std::to_string(v));
     std::sort(pairs.begin(), pairs.end());
     return pairs;
 }

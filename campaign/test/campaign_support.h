@@ -16,7 +16,7 @@ const std::string kFakeClient = QUARN_TEST_BIN_DIR "/fake_client";
 // first range of keys (1000-1049) held, so that QUARN_KEY_BASE=auto takes 1050 and up. No
 // process may be left working in the directory at the end.
 class CampaignTest : public TempDirTest {
-protected:
+  protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
     void TearDown() override;
