@@ -3,6 +3,10 @@
 
 #include <cstddef>
 
+// ---- Buffers.
+constexpr std::size_t IO_CHUNK = 1 << 16;  // bytes moved by one read of a file or a pipe
+constexpr std::size_t TEXT_SIZE = 512;     // one formatted line or name (a unit line, a job id)
+
 // ---- Files of a campaign folder.
 constexpr char PLAN_FILE_NAME[] = "plan.txt";      // the units (plan.h)
 constexpr char JOBS_FILE_NAME[] = "jobs.txt";      // one line per Slurm submission (slurm.h)

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "constants.h"
 #include "records.h"
 
 namespace {
@@ -35,7 +36,7 @@ int readWhole(const std::string &path, std::string *text) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 0;
     text->clear();
-    char buf[1 << 16];
+    char buf[IO_CHUNK];
     ssize_t n;
     while ((n = read(fd, buf, sizeof buf)) != 0) {
         if (n < 0 && errno == EINTR) continue;

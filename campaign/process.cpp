@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "constants.h"
+
 namespace {
 
 constexpr int EXEC_FAILED = 127;  // the child's status when the program cannot be started
@@ -72,7 +74,7 @@ int capture(const std::vector<std::string> &argv, std::string *out) {
     }
     close(pipeFds[1]);
     out->clear();
-    char buf[4096];
+    char buf[IO_CHUNK];
     for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) != 0;) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) break;

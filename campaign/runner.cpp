@@ -117,7 +117,7 @@ int supervise(pid_t pid, int outFd, const std::string &campaign, const std::stri
     for (;;) {
         pollfd p = {outFd, POLLIN, 0};
         if (outFd >= 0 && poll(&p, 1, POLL_MS) > 0) {
-            char buf[4096];
+            char buf[IO_CHUNK];
             ssize_t n = read(outFd, buf, sizeof buf);
             if (n > 0) {
                 std::fwrite(buf, 1, static_cast<std::size_t>(n), stdout);

@@ -50,10 +50,10 @@ std::map<int, std::string> queuedUnits(const std::string &campaign) {
     // One line per array task; other jobs of the cluster ("N/A" as index) are passed over.
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);) {
-        char job[64], state[64];
+        std::istringstream fields(line);
+        std::string job, state;
         int index;
-        if (std::sscanf(line.c_str(), "%63s %d %63s", job, &index, state) == 3 && jobs.count(job))
-            queued[index] = state;
+        if (fields >> job >> index >> state && jobs.count(job)) queued[index] = state;
     }
     return queued;
 }

@@ -65,7 +65,7 @@ UnitState classify(const UnitProgress &p, const std::string &queued, int here, t
 
 std::string duration(double seconds) {
     const long s = static_cast<long>(seconds);
-    char text[64];
+    char text[TEXT_SIZE];
     if (s >= 86400)
         std::snprintf(text, sizeof text, "%ldd %02ldh", s / 86400, s % 86400 / 3600);
     else if (s >= 3600)
@@ -113,7 +113,7 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
         }
         const long pairs = unitPairs(plan, plan.units[i]);
         if (state != UNIT_DONE && (p.started || !note.empty())) {
-            char line[512];
+            char line[TEXT_SIZE];
             std::snprintf(line, sizeof line,
                           "  unit %d: %s, %ld of %ld pairs (%.1f%%), %ld passes%s%s\n", unit,
                           STATE_NAMES[state], p.pairsDone, pairs,

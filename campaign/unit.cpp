@@ -26,7 +26,7 @@ int isEndOfUnit(const Plan &plan, const PlanUnit &u, long mIndex) {
 }  // namespace
 
 std::string unitDir(const std::string &campaign, int unit) {
-    char name[32];
+    char name[TEXT_SIZE];
     std::snprintf(name, sizeof name, UNIT_DIR_FORMAT, unit);
     return campaign + "/" + name;
 }
