@@ -58,6 +58,7 @@ int runField(void *evaluatorM, void *evaluatorV) {
         runAlgorithm(src, dst, SPIKE_CELL - reach, SPIKE_CELL + reach, evaluatorM, evaluatorV);
         lastT = dst;
         fieldReach = reach;
+        if (fieldRecorder) fieldRecorder(cycle, dst, reach);
         int verdict = checkCycle(cycle, dst, &runningMinimum);
         if (verdict != FIELD_GOES_ON) {
             if (verdict == PASS_SCORE) std::puts("*** Passed !!!!! ***");

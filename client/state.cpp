@@ -31,6 +31,8 @@ void *keptEvaluatorM;
 
 int yieldWhenIdle;
 
+FieldRecorder fieldRecorder;
+
 int setupClientState() {
     static const char *const names[VARIABLE_COUNT] = {"m", "M", "v", "V"};
     for (int i = 0; i < VARIABLE_COUNT; ++i) {

@@ -48,5 +48,12 @@ extern void *keptEvaluatorM;  // the compiled M with four variables, or null
 // ---- Polling.
 extern int yieldWhenIdle;   // 1: an idle poll calls sched_yield (fewer processors than POLLERS)
 
+// ---- Recording, for programs that show the field (the pair inspector); null in the client.
+// When set, the simulation calls it once per cycle right after the step, with the cycle
+// (0..CYCLE_COUNT - 1), the field just written and the reach (the cells within reach of the
+// spike were stepped); the field pointer is valid during the call only.
+using FieldRecorder = void (*)(int cycle, const Cell *field, int reach);
+extern FieldRecorder fieldRecorder;
+
 int setupClientState();
 void freeClientState();

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libmatheval-dev libgtest-dev libbenchmark-dev
-          sudo util-linux procps tmux
+          sudo util-linux procps tmux libpng-dev chromium
           slurmctld slurmd slurm-client munge)  # the last four: the campaign tests' cluster
 missing=()
 for p in "${packages[@]}"; do

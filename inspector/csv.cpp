@@ -1,0 +1,38 @@
+// Writing the recorded field values of an inspection as CSV.
+#include "csv.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "show_state.h"
+
+namespace {
+
+constexpr std::size_t NUMBER_SIZE = 32;  // one value as formatValue writes it
+
+}  // namespace
+
+int writeCsv(const char *path, const Inspection &inspection) {
+    FILE *file = std::fopen(path, "w");
+    if (!file) {
+        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
+        return 1;
+    }
+    std::fputs("step,cell,m,v\n", file);
+    char m[NUMBER_SIZE], v[NUMBER_SIZE];
+    for (int row = 0; row < inspection.steps; ++row) {
+        for (int cell = inspection.firstCell; cell <= inspection.lastCell; ++cell) {
+            const Cell &c = recordTbl[row][cell];
+            std::fprintf(file, "%d,%d,%s,%s\n", row + 1, cell, formatValue(c.m, m, sizeof m),
+                         formatValue(c.v, v, sizeof v));
+        }
+    }
+    int failed = std::ferror(file);
+    if (std::fclose(file) != 0) failed = 1;
+    if (failed) {
+        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}

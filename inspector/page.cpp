@@ -1,0 +1,250 @@
+// Building the results page from best.txt files.
+#include "page.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "image.h"
+#include "inspect.h"
+#include "picture.h"
+#include "show_constants.h"
+#include "show_state.h"
+
+namespace {
+
+constexpr char PAIR_PREFIX[] = "M = ";
+constexpr char PAIR_SEPARATOR[] = ", V = ";
+constexpr std::uint64_t FNV_OFFSET = 14695981039346656037ull;
+constexpr std::uint64_t FNV_PRIME = 1099511628211ull;
+
+struct PagePair {
+    std::string m, v;
+    int count = 0;  // lines that name the pair
+    Inspection inspection;
+    int width = 0;  // its picture's size; 0 when it has none
+    int height = 0;
+};
+
+struct PageTally {
+    int lines = 0;    // pair lines read
+    int skipped = 0;  // other lines
+    int drawn = 0;
+    int kept = 0;
+    int passing = 0;
+};
+
+std::uint64_t fnv1a(const char *text, std::uint64_t hash) {
+    for (; *text; ++text) hash = (hash ^ static_cast<unsigned char>(*text)) * FNV_PRIME;
+    return hash;
+}
+
+// Drops the blanks, CRs and LFs at the end of a text.
+void trimEnd(std::string *text) {
+    while (!text->empty() && std::strchr(" \r\n", text->back())) text->pop_back();
+}
+
+// Adds the pairs of one source; 1 after a message when it cannot be read.
+int readSource(const char *source, std::vector<PagePair> *pairs,
+               std::unordered_map<std::string, std::size_t> *index, PageTally *tally) {
+    FILE *file = std::fopen(source, "r");
+    if (!file) {
+        std::fprintf(stderr, "quarnShow: cannot read %s: %s\n", source, std::strerror(errno));
+        return 1;
+    }
+    char *line = nullptr;
+    std::size_t capacity = 0;
+    for (int number = 1; getline(&line, &capacity, file) != -1; ++number) {
+        std::string text(line);
+        trimEnd(&text);
+        if (text.empty()) continue;
+        text += ' ';  // an empty V leaves its separator whole
+        std::size_t separator = text.find(PAIR_SEPARATOR);
+        if (text.compare(0, sizeof PAIR_PREFIX - 1, PAIR_PREFIX) != 0 ||
+            separator == std::string::npos) {
+            std::fprintf(stderr, "quarnShow: %s:%d: not a pair, skipped\n", source, number);
+            ++tally->skipped;
+            continue;
+        }
+        std::string m = text.substr(sizeof PAIR_PREFIX - 1, separator - (sizeof PAIR_PREFIX - 1));
+        std::string v = text.substr(separator + sizeof PAIR_SEPARATOR - 1);
+        trimEnd(&m);
+        trimEnd(&v);
+        ++tally->lines;
+        std::string key = m + '\0' + v;
+        auto [at, added] = index->emplace(key, pairs->size());
+        if (added) {
+            pairs->emplace_back();
+            pairs->back().m = m;
+            pairs->back().v = v;
+        }
+        ++(*pairs)[at->second].count;
+    }
+    int failed = std::ferror(file);
+    std::free(line);
+    std::fclose(file);
+    if (failed) {
+        std::fprintf(stderr, "quarnShow: cannot read %s\n", source);
+        return 1;
+    }
+    return 0;
+}
+
+// Scores the pair and makes sure its picture exists; 1 after a message when it cannot be
+// written.
+int preparePair(const char *outDir, PagePair *pair, PageTally *tally) {
+    inspectPair(pair->m.c_str(), pair->v.c_str(), 0, &pair->inspection);
+    if (pair->inspection.score == PASS_SCORE) ++tally->passing;
+    if (pair->inspection.steps == 0) return 0;
+    char path[PATH_MAX];
+    std::snprintf(path, sizeof path, "%s/%s", outDir,
+                  pictureName(pair->m.c_str(), pair->v.c_str()));
+    std::string title = PAIR_PREFIX + pair->m + PAIR_SEPARATOR + pair->v;
+    PngView view;
+    if (readPng(path, 0, &view) == 0 && !view.texts.empty() && view.texts[0].first == "Title" &&
+        view.texts[0].second == title) {
+        ++tally->kept;
+    } else {
+        if (drawPicture(path, pair->m.c_str(), pair->v.c_str(), pair->inspection, 0) != 0) return 1;
+        view.width = canvasWidth;
+        view.height = canvasHeight;
+        ++tally->drawn;
+    }
+    pair->width = view.width;
+    pair->height = view.height;
+    return 0;
+}
+
+// Writes the text with the five characters that HTML gives a meaning as entities.
+void writeEscaped(FILE *file, const char *text) {
+    static const char *const entityTbl[][2] = {
+        {"&", "&amp;"}, {"<", "&lt;"}, {">", "&gt;"}, {"\"", "&quot;"}, {"'", "&#39;"}};
+    for (; *text; ++text) {
+        const char *entity = nullptr;
+        for (const auto &pair : entityTbl)
+            if (*text == pair[0][0]) entity = pair[1];
+        if (entity) {
+            std::fputs(entity, file);
+        } else {
+            std::fputc(*text, file);
+        }
+    }
+}
+
+void writeHead(FILE *file, const char *const *sources, int sourceCount, std::size_t pairCount,
+               const PageTally &tally) {
+    std::fprintf(file,
+                 "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                 "<title>quarn results</title>\n<style>\n"
+                 "body { font-family: sans-serif; margin: 1.5em; color: #222; }\n"
+                 "table { border-collapse: collapse; }\n"
+                 "th, td { border-bottom: 1px solid #ccc; padding: 6px 8px; text-align: left; "
+                 "vertical-align: top; }\n"
+                 "td.formula { font-family: monospace; word-break: break-all; max-width: 24em; }\n"
+                 "td.why { max-width: 30em; font-size: 90%%; }\n"
+                 "td.score4 { color: #14532d; font-weight: bold; }\n"
+                 "</style>\n</head>\n<body>\n<h1>quarn results</h1>\n<p>");
+    std::fprintf(file, "%zu distinct pairs from %d lines of ", pairCount, tally.lines);
+    for (int i = 0; i < sourceCount; ++i) {
+        if (i) std::fputs(", ", file);
+        writeEscaped(file, sources[i]);
+    }
+    std::fprintf(file,
+                 "; %d pass with the client's scoring now.</p>\n<table>\n<thead><tr><th>#</th>"
+                 "<th>picture</th><th>score</th><th>lines</th><th>M</th><th>V</th>"
+                 "<th>why</th></tr></thead>\n<tbody>\n",
+                 tally.passing);
+}
+
+void writeRow(FILE *file, int number, const PagePair &pair) {
+    const Inspection &in = pair.inspection;
+    std::fprintf(file, "<tr class=\"pair\" id=\"pair%d\"><td>%d</td><td>", number, number);
+    if (pair.width > 0) {
+        int width = pair.width < THUMBNAIL_WIDTH_PX ? pair.width : THUMBNAIL_WIDTH_PX;
+        int height = static_cast<int>(static_cast<long>(pair.height) * width / pair.width);
+        const char *name = pictureName(pair.m.c_str(), pair.v.c_str());
+        std::fprintf(file,
+                     "<a href=\"%s\"><img src=\"%s\" width=\"%d\" height=\"%d\" "
+                     "alt=\"field of pair %d\"></a>",
+                     name, name, width, height, number);
+    } else {
+        std::fputs("no picture", file);
+    }
+    std::fprintf(file, "</td><td class=\"score%d\">", in.score);
+    if (in.reason == REASON_REFUSED) {
+        std::fputs("refused", file);
+    } else {
+        std::fprintf(file, "%d", in.score);
+    }
+    std::fprintf(file, "</td><td>%d</td><td class=\"formula\">", pair.count);
+    writeEscaped(file, pair.m.c_str());
+    std::fputs("</td><td class=\"formula\">", file);
+    writeEscaped(file, pair.v.c_str());
+    std::fputs("</td><td class=\"why\">", file);
+    writeEscaped(file, in.words);
+    std::fputs("</td></tr>\n", file);
+}
+
+int writeIndex(const char *outDir, const char *const *sources, int sourceCount,
+               const std::vector<PagePair> &pairs, const PageTally &tally) {
+    char path[PATH_MAX], temporary[PATH_MAX];
+    std::snprintf(path, sizeof path, "%s/index.html", outDir);
+    std::snprintf(temporary, sizeof temporary, "%s/index.html.tmp", outDir);
+    FILE *file = std::fopen(temporary, "w");
+    if (!file) {
+        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
+        return 1;
+    }
+    writeHead(file, sources, sourceCount, pairs.size(), tally);
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        writeRow(file, static_cast<int>(i) + 1, pairs[i]);
+    std::fputs("</tbody>\n</table>\n</body>\n</html>\n", file);
+    int failed = std::ferror(file);
+    if (std::fclose(file) != 0) failed = 1;
+    if (failed || std::rename(temporary, path) != 0) {
+        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
+        std::remove(temporary);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+const char *pictureName(const char *textM, const char *textV) {
+    static char name[PICTURE_NAME_SIZE];
+    std::uint64_t hash = fnv1a(textM, FNV_OFFSET);
+    hash *= FNV_PRIME;  // the NUL between M and V: xor with 0, then the multiply
+    hash = fnv1a(textV, hash);
+    std::snprintf(name, sizeof name, "pair_%016llx.png", static_cast<unsigned long long>(hash));
+    return name;
+}
+
+int buildPage(const char *const *sources, int sourceCount, const char *outDir) {
+    std::vector<PagePair> pairs;
+    std::unordered_map<std::string, std::size_t> index;
+    PageTally tally;
+    for (int i = 0; i < sourceCount; ++i)
+        if (readSource(sources[i], &pairs, &index, &tally) != 0) return 1;
+    if (mkdir(outDir, 0777) != 0 && errno != EEXIST) {
+        std::fprintf(stderr, "quarnShow: cannot create %s: %s\n", outDir, std::strerror(errno));
+        return 1;
+    }
+    for (PagePair &pair : pairs)
+        if (preparePair(outDir, &pair, &tally) != 0) return 1;
+    if (writeIndex(outDir, sources, sourceCount, pairs, tally) != 0) return 1;
+    std::printf(
+        "page: %s/index.html: %zu distinct pairs from %d lines (%d repeats, %d skipped), "
+        "%d passing; pictures: %d drawn, %d kept\n",
+        outDir, pairs.size(), tally.lines, tally.lines - static_cast<int>(pairs.size()),
+        tally.skipped, tally.passing, tally.drawn, tally.kept);
+    return 0;
+}

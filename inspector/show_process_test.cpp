@@ -1,0 +1,128 @@
+// Tests of the real quarnShow program: the status and message of each kind of bad input, and
+// the results page, rebuilt incrementally and opened in headless Chromium as a person would
+// see it: every picture loaded, every pair listed, a screenshot that is not blank.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "image.h"
+#include "show_constants.h"
+#include "support.h"
+
+namespace {
+
+const std::string passM = "sin(M*V-m*v)/e", passV = "V-m-M*v", show = QUARN_SHOW_PATH;
+
+class ShowProgram : public TempDirTest {};
+
+TEST_F(ShowProgram, BadInputsGetTheirStatusAMessageAndNoFiles) {
+    writeFile(path("file"), "");
+    const std::string png = path("x.png"), m494 = passM + std::string(494 - passM.size(), ' ');
+    for (const auto &[args, status, out, err] :
+         std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>>{
+             {{"--png", png, m494, passV},
+              EXIT_REFUSED,
+              "score: none\nanswer: f\nsteps: 0\nwhy: refused: M has 494 characters",
+              ""},
+             {{"--png", png, "m+", passV},
+              EXIT_NOT_EVALUATED,
+              "score: -1\nanswer: f\nsteps: 0\nwhy: does not compile: the expression library "
+              "cannot read M\n",
+              ""},
+             {{"--png", path("file/x.png"), passM, passV},
+              EXIT_IO_ERROR,
+              "score: 4\n",
+              "quarnShow: cannot write " + path("file/x.png") + ": Not a directory\n"},
+             {{"--png", png, "--csv", path("file/x.csv"), passM, passV},
+              EXIT_IO_ERROR,
+              "picture: " + png,
+              "quarnShow: cannot write " + path("file/x.csv") + ": Not a directory\n"},
+             {{"--png", png, "--csv", "/dev/full", "m*M+v*V", "M+m+V+v"},
+              EXIT_IO_ERROR,
+              "picture: " + png,
+              "quarnShow: cannot write /dev/full: No space left on device\n"},
+             {{"--png", png, "--csv", path("x.csv"), passM, passV},
+              EXIT_EVALUATED,
+              "picture: " + png + " (1678 x 508)\ncsv: " + path("x.csv") + "\n",
+              ""},
+             {{passM}, EXIT_USAGE, "", "usage: quarnShow"},
+             {{"--svg", png, passM, passV}, EXIT_USAGE, "", "usage: quarnShow"},
+             {{"page", path("none.txt"), path("page")},
+              EXIT_IO_ERROR,
+              "",
+              "quarnShow: cannot read " + path("none.txt") + ": No such file or directory\n"}}) {
+        std::vector<std::string> argv = {show};
+        argv.insert(argv.end(), args.begin(), args.end());
+        RunResult r = runProgram(dir, argv);
+        EXPECT_EQ(status, r.status) << args[1];
+        EXPECT_EQ(1, count(r.out, out)) << r.out;
+        EXPECT_EQ(1, count(r.err, err)) << r.err;
+        EXPECT_EQ(args[0] == "--png" && args[2] == "--csv", !readFile(png).empty());
+        removeTree(png);
+        EXPECT_TRUE(readFile(png + ".tmp").empty());
+    }
+}
+
+// Opens `url` in headless Chromium with `what` (--dump-dom or --screenshot=...): its output.
+std::string chromium(const std::string &dir, const std::string &what, const std::string &url) {
+    RunResult r = runProgram(
+        dir,
+        {QUARN_CHROMIUM_PATH, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+         "--no-first-run", "--disable-background-networking", "--disable-component-update",
+         "--disable-sync", "--user-data-dir=" + dir + "/profile" + std::to_string(url.size()),
+         "--allow-file-access-from-files", "--window-size=1280,900", what, url},
+        {}, 60);
+    EXPECT_EQ(0, r.status) << r.err;
+    return r.out;
+}
+
+// Looks into the page from a frame, once everything has loaded, and writes what it found
+// into an attribute of its own body, which --dump-dom prints.
+const char *const inspector = R"(<!DOCTYPE html>
+<html><body><iframe id="page" src="index.html" width="1200" height="900"></iframe><script>
+window.addEventListener('load', function () {
+  var d = document.getElementById('page').contentDocument, loaded = 0;
+  for (var i = 0; i < d.images.length; ++i)
+    if (d.images[i].complete && d.images[i].naturalWidth > 0) ++loaded;
+  document.body.setAttribute('data-seen', 'images=' + d.images.length + ' loaded=' + loaded +
+      ' pairs=' + d.querySelectorAll('tr.pair').length + ' bold=' + d.querySelectorAll('b').length);
+});
+</script></body></html>
+)";
+
+TEST_F(ShowProgram, ResultsPageIsIncrementalAndShowsEveryPairInABrowser) {
+    ASSERT_EQ(0, access(QUARN_CHROMIUM_PATH, X_OK)) << "no chromium: scripts/deps.sh installs it";
+    const std::string pass = "M = " + passM + ", V = " + passV + "\n";
+    writeFile(path("best.txt"), pass + "M = M+m+V+v, V = M+m+V+v\n" + pass);
+    writeFile(path("more.txt"), "M = m<b>&, V = V\nM = tanh(v*m-V*M)*100, V = (v+V)+M/m\n");
+    const std::vector<std::string> page = {show, "page", "best.txt", "more.txt", "out"};
+    RunResult r = runProgram(dir, page);
+    ASSERT_EQ(0, r.status) << r.err;
+    const std::string counts = "4 distinct pairs from 5 lines (1 repeats, 0 skipped), 1 passing";
+    EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 3 drawn, 0 kept\n", r.out);
+    r = runProgram(dir, page);
+    EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 0 drawn, 3 kept\n", r.out);
+    const std::string index = readFile(path("out/index.html"));
+    EXPECT_EQ(1, count(index, "<td class=\"formula\">m&lt;b&gt;&amp;<"));
+    EXPECT_EQ(1, count(index, "<td class=\"why\">passed at step 96: "));
+
+    writeFile(path("out/inspect.html"), inspector);
+    std::string dom = chromium(dir, "--dump-dom", "file://" + path("out/inspect.html"));
+    EXPECT_EQ(1, count(dom, "data-seen=\"images=3 loaded=3 pairs=4 bold=0\"")) << dom;
+
+    chromium(dir, "--screenshot=" + path("shot.png"), "file://" + path("out/index.html"));
+    PngView shot;
+    ASSERT_EQ(0, readPng(path("shot.png").c_str(), 1, &shot));
+    EXPECT_EQ(1280, shot.width);
+    std::set<int> colours;
+    int inked = 0;
+    for (std::size_t i = 0; i < shot.rgb.size(); i += 3) {
+        colours.insert(shot.rgb[i] << 16 | shot.rgb[i + 1] << 8 | shot.rgb[i + 2]);
+        inked += shot.rgb[i] + shot.rgb[i + 1] + shot.rgb[i + 2] < 3 * 200;
+    }
+    EXPECT_GT(colours.size(), 100u);  // text, thumbnails and their colour maps
+    EXPECT_GT(inked, 1280 * 900 / 50);
+}
+
+}  // namespace
