@@ -28,16 +28,16 @@ std::set<std::string> submittedJobs(const std::string &campaign) {
 
 }  // namespace
 
-std::string arraySpec(const std::vector<int> &units) {
-    std::string spec;
+std::string arrayRanges(const std::vector<int> &units) {
+    std::string ranges;
     for (std::size_t i = 0; i < units.size();) {
         std::size_t j = i;
         while (j + 1 < units.size() && units[j + 1] == units[j] + 1) ++j;
-        spec += (spec.empty() ? "" : ",") + std::to_string(units[i]);
-        if (j > i) spec += "-" + std::to_string(units[j]);
+        ranges += (ranges.empty() ? "" : ",") + std::to_string(units[i]);
+        if (j > i) ranges += "-" + std::to_string(units[j]);
         i = j + 1;
     }
-    return spec;
+    return ranges;
 }
 
 std::map<int, std::string> queuedUnits(const std::string &campaign) {
@@ -75,10 +75,10 @@ int submitUnits(const std::string &campaign, const Plan &plan, int first, int la
         std::printf("nothing to submit: units %d to %d are done or in the queue\n", first, last);
         return EXIT_OK;
     }
-    std::string spec = arraySpec(units);
-    if (maxRunning > 0) spec += "%" + std::to_string(maxRunning);
+    std::string ranges = arrayRanges(units);
+    if (maxRunning > 0) ranges += "%" + std::to_string(maxRunning);
     std::vector<std::string> command = {"sbatch", "--parsable", "--chdir=" + campaign,
-                                        "--array=" + spec};
+                                        "--array=" + ranges};
     command.insert(command.end(), sbatchOptions.begin(), sbatchOptions.end());
     for (const std::string &arg :
          {scriptPath, selfPath, campaign, std::string("--client"), clientPath})
@@ -93,8 +93,9 @@ int submitUnits(const std::string &campaign, const Plan &plan, int first, int la
         return EXIT_ERROR;
     }
     const std::string job = out.substr(0, out.find_first_of(";\n"));
-    std::printf("submitted units %s as array job %s\n", spec.c_str(), job.c_str());
-    if (!appendLine(campaign + "/" + JOBS_FILE_NAME, job + " " + spec + " " + stampNow(), &error)) {
+    std::printf("submitted units %s as array job %s\n", ranges.c_str(), job.c_str());
+    if (!appendLine(campaign + "/" + JOBS_FILE_NAME, job + " " + ranges + " " + stampNow(),
+                    &error)) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         return EXIT_ERROR;
     }

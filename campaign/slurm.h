@@ -3,7 +3,7 @@
 // what the queue says about them.
 //
 // This module owns jobs.txt in the campaign folder: one line per submission,
-//   <array job id> <array spec> <time>        for example "88 0-2,5%4 y2026m12d07 10:11:12"
+//   <array job id> <array ranges> <time>        for example "88 0-2,5%4 y2026m12d07 10:11:12"
 #pragma once
 
 #include <map>
@@ -13,7 +13,7 @@
 #include "plan.h"
 
 // "0-2,5,7-9" for unit numbers in ascending order.
-std::string arraySpec(const std::vector<int> &units);
+std::string arrayRanges(const std::vector<int> &units);
 
 // Submits the units of first..last that are neither done nor in the queue, at most maxRunning
 // at a time (0: no limit), with sbatchOptions placed before the script. Prints the command and
