@@ -1,15 +1,10 @@
 // The status view (see status.h).
 #include "status.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <map>
-#include <sstream>
 
 #include "constants.h"
 #include "files.h"
@@ -26,23 +21,7 @@ const char *const STATE_NAMES[UNIT_STATES] = {"done", "running", "waiting", "fai
 const char *const FAULT_REASONS[] = {"farm not built", "no clients left",
                                      "formula file unreadable"};
 
-// 1 when the last line of the unit's task.txt is a start by a process that still lives here.
-int runsHere(const std::string &dir) {
-    std::string text;
-    if (!readWhole(dir + "/" + TASK_FILE_NAME, &text)) return 0;
-    std::size_t at = text.rfind('\n', text.size() >= 2 ? text.size() - 2 : 0);
-    std::istringstream last(text.substr(at == std::string::npos ? 0 : at + 1));
-    std::string date, time, word, unit, on, host, pidWord;
-    long pid = 0;
-    last >> date >> time >> word >> unit >> unit >> on >> host >> pidWord >> pid;
-    char here[HOST_NAME_MAX + 1] = "";
-    gethostname(here, sizeof here - 1);
-    struct stat st;
-    return word == "start" && host == here && pid > 0 &&
-           stat(("/proc/" + std::to_string(pid)).c_str(), &st) == 0;
-}
-
-UnitState classify(const UnitProgress &p, const std::string &queued, int here, time_t now,
+UnitState classify(const UnitProgress &p, const std::string &queued, time_t now,
                    std::string *note) {
     if (p.finished) return UNIT_DONE;
     if (!queued.empty()) {
@@ -51,7 +30,7 @@ UnitState classify(const UnitProgress &p, const std::string &queued, int here, t
                    ? UNIT_RUNNING
                    : UNIT_WAITING;
     }
-    if (here || (p.started && !p.ended && now - p.logTime < STALE_LOG_S)) return UNIT_RUNNING;
+    if (p.started && !p.ended && now - p.logTime < STALE_LOG_S) return UNIT_RUNNING;
     if (p.started && !p.ended) {
         *note = "killed without an orderly end; it continues from its last progress line";
         return UNIT_FAILED;
@@ -98,8 +77,7 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
             state = UNIT_FAILED;
         } else {
             auto q = queued.find(unit);
-            state =
-                classify(p, q == queued.end() ? "" : q->second, runsHere(dirOf(unit)), now, &note);
+            state = classify(p, q == queued.end() ? "" : q->second, now, &note);
         }
         ++counts[state];
         done += p.pairsDone;

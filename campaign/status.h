@@ -6,8 +6,8 @@
 //
 // A unit is
 //   done     when every pair has a result;
-//   running  when the queue runs its task, a live process on this host runs it (task.txt), or
-//            its log, without an end line, changed within STALE_LOG_S;
+//   running  when the queue runs its task, or its log, without an end line, changed within
+//            STALE_LOG_S;
 //   failed   when its last run ended for a fault (no farm, no clients left, an unreadable
 //            formula file) or was killed without an orderly end;
 //   waiting  otherwise: not started, queued, or interrupted in order (stop file, signal, low
