@@ -98,23 +98,29 @@ TEST_F(CampaignRunTest, AnMCountBoundsTheRunToThoseMFormulasThenItEndsInOrder) {
     EXPECT_EQ("1,1,0,0,630,0\n", runProgram(dir, {kCampaign, "resume-argument", "."}).out);
 }
 
-TEST_F(CampaignRunTest, TwoUnitsRunAtOnceOnTheirOwnKeyRanges) {
+TEST_F(CampaignRunTest, TwoUnitsRunAtOnceOnTheirOwnKeyRangesAndASignalledOneContinuesExactly) {
     writeCatalogue(path("catalogue"), {20, 10});
     ASSERT_EQ(0, runProgram(dir, {kCampaign, "plan", "campaign", "catalogue", "15"}).status);
-    const std::string client = wrapperClient(path("logs"), "delay_ms=200\n");
+    const std::string client = wrapperClient(path("logs"), "delay_ms=400\n");
     const std::vector<std::string> env = {"QUARN_MIN_FREE_KB=0", "TMPDIR=" + dir};  // keys: auto
+    const std::vector<std::string> step1 = {kCampaign, "step", "campaign", "1", "--client", client};
 
-    Process unit0(dir, {kCampaign, "step", "campaign", "0", "--client", client}, env);
-    Process unit1(dir, {kCampaign, "step", "campaign", "1", "--client", client}, env);
+    Process unit0(dir, {kCampaign, "step", "campaign", "0", "--client", client}, env),
+        unit1(dir, step1, env);
+    ASSERT_TRUE(waitFor([&] { return unitRequests(path("logs"), 1, 15) > 50; }, 60));
+    kill(unit1.pid, SIGTERM);  // quarnCampaign alone: it passes the signal on to its coordinator
     RunResult r0 = unit0.wait(120), r1 = unit1.wait(120);
+    RunResult again = runProgram(dir, step1, env);
 
     EXPECT_EQ(0, r0.status);
-    EXPECT_EQ(0, r1.status);
+    EXPECT_EQ(3, r1.status);  // the unit is not finished
+    EXPECT_NE(std::string::npos, r1.out.find("Run ended: ")) << r1.out;
     const std::string ranges = r0.out.substr(r0.out.find("mailbox keys"), 25) +
                                r1.out.substr(r1.out.find("mailbox keys"), 25);
     EXPECT_TRUE(ranges == "mailbox keys 1050 to 1099mailbox keys 1100 to 1149" ||
                 ranges == "mailbox keys 1100 to 1149mailbox keys 1050 to 1099")
         << ranges;
+    EXPECT_EQ(0, again.status);
     EXPECT_EQ(allPairs(kFormulas), requested(path("logs")));
 }
 

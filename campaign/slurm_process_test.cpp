@@ -75,12 +75,6 @@ class SlurmCampaignTest : public CampaignTest {
         close(lockFd);
         CampaignTest::TearDown();
     }
-    // The stand-ins' pairs whose M is one of the unit's (f<10 u> .. f<10 u + 9>).
-    std::size_t unitRequests(int unit) {
-        auto pairs = requested(path("logs"));
-        return std::count_if(pairs.begin(), pairs.end(),
-                             [&](auto &r) { return std::atoi(r.c_str() + 3) / 10 == unit; });
-    }
     RunResult campaign(const std::vector<std::string> &args) {
         std::vector<std::string> argv = {kCampaign};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -101,7 +95,7 @@ TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) 
     std::smatch job;
     ASSERT_TRUE(
         std::regex_search(first.out, job, std::regex("submitted units 0-2 as array job (\\d+)\n")));
-    ASSERT_TRUE(waitFor([&] { return unitRequests(1) > 100; }, 120));
+    ASSERT_TRUE(waitFor([&] { return unitRequests(path("logs"), 1, 10) > 100; }, 120));
     std::string out;
     ASSERT_EQ(0, capture({"scancel", job[1].str() + "_1"}, &out));
     RunResult shown;

@@ -90,6 +90,12 @@ std::vector<std::string> CampaignTest::requested(const std::string &at) {
     return pairs;
 }
 
+std::size_t CampaignTest::unitRequests(const std::string &at, int unit, int mPerUnit) {
+    auto pairs = requested(at);
+    return std::count_if(pairs.begin(), pairs.end(),
+                         [&](auto &r) { return std::atoi(r.c_str() + 3) / mPerUnit == unit; });
+}
+
 std::vector<std::string> CampaignTest::allPairs(int n) {
     std::vector<std::string> pairs;
     for (int m = 0; m < n; ++m)

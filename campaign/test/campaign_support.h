@@ -27,6 +27,8 @@ class CampaignTest : public TempDirTest {
     std::string wrapperClient(const std::string &logs, const std::string &rule);
     // Pairs "<letter> <M> <V>" the stand-ins logged in `at`, seed requests left out, sorted.
     static std::vector<std::string> requested(const std::string &at);
+    // Of those, the pairs whose M is one of unit `unit`'s, when units have mPerUnit M formulas.
+    static std::size_t unitRequests(const std::string &at, int unit, int mPerUnit);
     // Every pair of formulas f0..f(n-1), M in the outer loop, the 501st marked 't', sorted.
     static std::vector<std::string> allPairs(int n);
 };
