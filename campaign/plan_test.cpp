@@ -67,18 +67,11 @@ TEST_F(PlanTest, CataloguesWithoutFormulasOrAFixedOrderAreRefused) {
 
 TEST_F(PlanTest, APlanWhoseUnitsDoNotFollowEachOtherIsRefused) {
     unitLines(4);
-    const std::string good = readFile(path("plan.txt"));
-    const std::pair<std::string, std::string> edits[] = {
-        {"\n1 0,4,0,0,52,0 4", "\n1 0,5,0,0,52,0 4"},  // starts one M late
-        {"\n1 0,4,0,0,52,0 4", "\n1 0,4,0,0,53,0 4"},  // counts one pair too many before it
-        {"\n3 2,2,0,0,156,0 1 13\n", "\n"},            // the catalogue's last M is in none
-    };
-    for (const auto &[from, to] : edits) {
-        std::string text = good, error;
-        writeFile(path("plan.txt"), text.replace(text.find(from), from.size(), to));
-        Plan plan;
-        EXPECT_FALSE(readPlan(path("plan.txt"), &plan, &error)) << to;
-    }
+    std::string text = readFile(path("plan.txt")), error;
+    writeFile(path("plan.txt"), text.replace(text.find("\n1 0,4,"), 7, "\n1 0,5,"));  // a M late
+    Plan plan;
+    EXPECT_FALSE(readPlan(path("plan.txt"), &plan, &error));
+    EXPECT_NE(std::string::npos, error.find("unit 1 does not start where")) << error;
 }
 
 TEST_F(PlanTest, AUnitContinuesAtItsFirstPairNeverSentWithTheMFormulasLeft) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "campaign_support.h"
@@ -87,11 +88,8 @@ TEST_F(CampaignRunTest, AnMCountBoundsTheRunToThoseMFormulasThenItEndsInOrder) {
     RunResult r = runProgram(dir, {kQuarnMain, "0,18,0,0,540,0"}, env);  // f18, f19 and f20
 
     EXPECT_EQ(0, r.status);
-    std::vector<std::string> expected;
-    for (int m : {18, 19, 20})
-        for (int v = 0; v < kFormulas; ++v)
-            expected.push_back("r f" + std::to_string(m) + " f" + std::to_string(v));
-    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> expected = allPairs(kFormulas);
+    std::erase_if(expected, [](auto &p) { return std::abs(std::atoi(p.c_str() + 3) - 19) > 1; });
     EXPECT_EQ(expected, requested(dir));
     EXPECT_NE(std::string::npos, r.out.find("all done.\n"));
     EXPECT_TRUE(readFile(path("logfile.txt")).ends_with(", M count done\n"));
