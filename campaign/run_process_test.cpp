@@ -118,7 +118,10 @@ TEST_F(CampaignRunTest, TwoUnitsRunAtOnceOnTheirOwnKeyRangesAndASignalledOneCont
     EXPECT_TRUE(ranges == "mailbox keys 1050 to 1099mailbox keys 1100 to 1149" ||
                 ranges == "mailbox keys 1100 to 1149mailbox keys 1050 to 1099")
         << ranges;
+    EXPECT_NE(std::string::npos, r1.out.find("unit 1 in " + dir + "/quarn-unit1-")) << r1.out;
     EXPECT_EQ(0, again.status);
+    for (const auto &e : std::filesystem::directory_iterator(dir))  // node-local scratch removed
+        EXPECT_FALSE(e.path().filename().string().starts_with("quarn-unit")) << e.path();
     EXPECT_EQ(allPairs(kFormulas), requested(path("logs")));
 }
 
