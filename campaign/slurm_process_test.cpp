@@ -127,6 +127,7 @@ TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) 
     EXPECT_NE(std::string::npos, shown.out.find("units: 3 done, 0 running, 0 waiting, 0 failed\n"
                                                 "pairs: 900 of 900 (100.0%)"));
     EXPECT_NE(std::string::npos, shown.out.find("passing pairs so far: 31\n"));
+    EXPECT_FALSE(std::filesystem::exists(path("campaign/unevaluated.txt")));  // none given up
     const std::string task1 = readFile(path("campaign/unit_001/task.txt"));
     EXPECT_EQ(2, count(task1, " start unit 1 on "));
     EXPECT_EQ(1, count(task1, ": unfinished (SIGTERM)\n")) << task1;  // the run that was cancelled
