@@ -1,0 +1,51 @@
+// Fixed names, intervals and limits of quarnCampaign, each with its reason.
+#pragma once
+
+#include <cstddef>
+
+// ---- Buffers.
+constexpr std::size_t IO_CHUNK = 1 << 16;  // bytes moved by one read of a file or a pipe
+constexpr std::size_t TEXT_SIZE = 512;     // one formatted line or name (a unit line, a job id)
+
+// ---- Files of a campaign folder.
+constexpr char PLAN_FILE_NAME[] = "plan.txt";      // the units (plan.h)
+constexpr char JOBS_FILE_NAME[] = "jobs.txt";      // one line per Slurm submission (slurm.h)
+constexpr char UNIT_DIR_FORMAT[] = "unit_%03d";    // a unit's working directory
+constexpr char CAMPAIGN_STOP_FILE[] = "stop.txt";  // present: running units end in order
+
+// ---- Files of a unit's directory besides the coordinator's own records.
+constexpr char TASK_FILE_NAME[] = "task.txt";   // one line per start and end of a unit run
+constexpr char UNIT_LOCK_NAME[] = "unit.lock";  // held while a unit runs: never two at once
+constexpr char CLIENT_NAME[] = "quarnClient";   // the client the coordinator starts
+
+// ---- Running a unit.
+// A run's logfile.txt and best.txt reach the unit's directory this often from node-local
+// scratch. A lost node repeats at most this much work plus one progress interval of the
+// coordinator, and 40 nodes copying two small files a minute load no shared file system.
+constexpr int COPY_BACK_INTERVAL_S = 60;
+// After its own signal the runner waits this long for the coordinator to announce that it got
+// the signal too (a Slurm job's processes are all signalled) before passing the signal on: a
+// second signal would cut short the coordinator's collection of the last replies.
+constexpr int FORWARD_GRACE_S = 2;
+constexpr int POLL_MS = 250;  // the runner's look at its coordinator, stop file and signals
+// The coordinator's line when it begins its shutdown after a signal.
+constexpr char CLOSING_MARK[] = "Now closing all processes.";
+
+// The free-memory threshold of a run, as scripts/search.sh chooses it: the coordinator's own
+// default while the machine has that much free, else a tenth of the machine's memory.
+constexpr long DEFAULT_MIN_FREE_KB_RULE = 32000000;
+constexpr long LOW_MEMORY_DIVISOR = 10;
+
+// ---- Status.
+constexpr int BAR_WIDTH = 40;  // characters of the progress bar
+// A unit whose log has not changed for this long without an end line, and that no live process
+// or Slurm task runs, has been killed without an orderly end: it counts as failed. A running
+// unit's log reaches the campaign at least every COPY_BACK_INTERVAL_S.
+constexpr int STALE_LOG_S = 3 * COPY_BACK_INTERVAL_S;
+
+// ---- Exit statuses.
+constexpr int EXIT_OK = 0;          // done: a unit or all units finished; a command succeeded
+constexpr int EXIT_ERROR = 1;       // bad command line, unreadable or inconsistent files
+constexpr int EXIT_FINISHED = 2;    // resume-argument: the search in the directory is complete
+constexpr int EXIT_UNFINISHED = 3;  // run, step: a unit ended before its last pair
+constexpr int EXIT_NO_SEARCH = 4;   // resume-argument: no search has run in the directory

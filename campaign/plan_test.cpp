@@ -1,0 +1,118 @@
+// The planner and the unit arithmetic: unit boundaries across file ends and an empty file,
+// catalogues refused, plan.txt read back and checked, and where a unit stands after each kind
+// of end of its run.
+#include "plan.h"
+
+#include <cctype>
+#include <filesystem>
+
+#include "support.h"
+#include "unit.h"
+
+namespace {
+
+class PlanTest : public TempDirTest {
+  protected:
+    // a0..a9 in formulas_001.txt (7 and 3 to a line), formulas_002.txt empty, c0..c2 in
+    // formulas_003.txt: 13 formulas, file numbers 0, 1, 2.
+    void SetUp() override {
+        TempDirTest::SetUp();
+        writeFile(path("formulas_001.txt"), "a0, a1, a2, a3, a4, a5, a6, \na7, a8, a9, \n\n");
+        writeFile(path("formulas_002.txt"), "");
+        writeFile(path("formulas_003.txt"), "c0, c1, c2, \n\n");
+    }
+    // The unit lines of the plan written for units of mPerUnit M formulas.
+    std::vector<std::string> unitLines(long mPerUnit) {
+        Plan plan;
+        std::string error;
+        EXPECT_TRUE(makePlan(dir, mPerUnit, &plan, &error)) << error;
+        EXPECT_TRUE(writePlan(path("plan.txt"), plan, &error)) << error;
+        Plan back;
+        EXPECT_TRUE(readPlan(path("plan.txt"), &back, &error)) << error;
+        EXPECT_EQ(plan.units.size(), back.units.size());
+        std::vector<std::string> out;
+        for (auto &line : lines(readFile(path("plan.txt"))))
+            if (std::isdigit(line[0])) out.push_back(line);
+        return out;
+    }
+};
+
+TEST_F(PlanTest, UnitsStartAtTheirFirstMFormulaAcrossFileEndsAndPastAnEmptyFile) {
+    const std::pair<long, std::vector<std::string>> cases[] = {
+        {4,
+         {"0 0,0,0,0,0,0 4 52", "1 0,4,0,0,52,0 4 52", "2 0,8,0,0,104,0 4 52",
+          "3 2,2,0,0,156,0 1 13"}},
+        {10, {"0 0,0,0,0,0,0 10 130", "1 2,0,0,0,130,0 3 39"}},
+        {13, {"0 0,0,0,0,0,0 13 169"}},
+        {1000, {"0 0,0,0,0,0,0 13 169"}},
+    };
+    for (const auto &[mPerUnit, units] : cases) EXPECT_EQ(units, unitLines(mPerUnit)) << mPerUnit;
+}
+
+TEST_F(PlanTest, CataloguesWithoutFormulasOrAFixedOrderAreRefused) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "holds no formulas"},
+        {{"formulas.txt", "formulas_000.txt"}, "is not fixed (both read as file number 0)"},
+    };
+    for (const auto &[files, message] : cases) {
+        const std::string at = path("other" + std::to_string(files.size()));
+        std::filesystem::create_directory(at);
+        for (auto &name : files) writeFile(at + "/" + name, "x, \n");
+        Plan plan;
+        std::string error;
+        EXPECT_FALSE(makePlan(at, 1, &plan, &error));
+        EXPECT_NE(std::string::npos, error.find(message)) << error;
+    }
+}
+
+TEST_F(PlanTest, APlanWhoseUnitsDoNotFollowEachOtherIsRefused) {
+    unitLines(4);
+    std::string text = readFile(path("plan.txt")), error;
+    writeFile(path("plan.txt"), text.replace(text.find("\n1 0,4,"), 7, "\n1 0,5,"));  // a M late
+    Plan plan;
+    EXPECT_FALSE(readPlan(path("plan.txt"), &plan, &error));
+    EXPECT_NE(std::string::npos, error.find("unit 1 does not start where")) << error;
+}
+
+TEST_F(PlanTest, AUnitContinuesAtItsFirstPairNeverSentWithTheMFormulasLeft) {
+    Plan plan;
+    std::string error;
+    ASSERT_TRUE(makePlan(dir, 4, &plan, &error));  // unit 2: a8, a9, c0, c1; pairs 104..155
+    const std::string start =
+        "Started new run: y2026m12d07 10:00:00\nreceived: 0,8,0,0,104,0\n"
+        "startFileNumM = 0, startFormulaNumM = 8, startFileNumV = 0, startFormulaNumV = 0\n";
+    auto at = [&](const char *place, const char *end) {  // a progress line, then maybe an end
+        return start + "log. M = m, V = v, fileM = " + place + "\n" + end;
+    };
+    const struct {
+        std::string log;
+        int finished;
+        std::string resume;
+        long mLeft, done;
+    } cases[] = {
+        {"", 0, "0,8,0,0,104,0", 4, 0},
+        {start, 0, "0,8,0,0,104,0", 4, 0},
+        {at("0, formulaM = 10, fileNumV = 2, formulaNumV = 2, total = 128, numPassed = 3",
+            "Run ended: y2026m12d07 10:01:00, SIGTERM\n"),
+         0, "0,9,2,1,128,3", 3, 24},
+        {at("2, formulaM = 1, fileNumV = 0, formulaNumV = 4, total = 133, numPassed = 3", ""), 0,
+         "2,0,0,3,133,3", 2, 29},
+        {at("2, formulaM = 3, fileNumV = 0, formulaNumV = 1, total = 156, numPassed = 5",
+            "Run ended: y2026m12d07 10:02:00, M count done\n"),
+         1, "2,2,0,0,156,5", 0, 52},
+    };
+    for (const auto &c : cases) {
+        writeFile(path("logfile.txt"), c.log);
+        UnitProgress p;
+        ASSERT_TRUE(readUnitProgress(plan, 2, dir, &p, &error)) << error;
+        EXPECT_EQ(c.finished, p.finished) << c.log;
+        EXPECT_EQ(c.resume, resumeText(p.resume)) << c.log;
+        EXPECT_EQ(c.mLeft, p.mLeft) << c.log;
+        EXPECT_EQ(c.done, p.pairsDone) << c.log;
+    }
+    UnitProgress p;
+    EXPECT_FALSE(readUnitProgress(plan, 1, dir, &p, &error));  // unit 1 ends at a7
+    EXPECT_NE(std::string::npos, error.find("outside unit 1"));
+}
+
+}  // namespace

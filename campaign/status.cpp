@@ -1,0 +1,145 @@
+// The status view (see status.h).
+#include "status.h"
+
+#include <climits>
+#include <cstdio>
+#include <ctime>
+#include <map>
+
+#include "constants.h"
+#include "files.h"
+#include "records.h"
+#include "slurm.h"
+#include "unit.h"
+
+namespace {
+
+enum UnitState { UNIT_DONE, UNIT_RUNNING, UNIT_WAITING, UNIT_FAILED, UNIT_STATES };
+const char *const STATE_NAMES[UNIT_STATES] = {"done", "running", "waiting", "failed"};
+
+// End reasons of runs that stopped for a fault rather than on request.
+const char *const FAULT_REASONS[] = {"farm not built", "no clients left",
+                                     "formula file unreadable"};
+
+UnitState classify(const UnitProgress &p, const std::string &queued, time_t now,
+                   std::string *note) {
+    if (p.finished) return UNIT_DONE;
+    if (!queued.empty()) {
+        *note = "Slurm: " + queued;
+        return queued == "RUNNING" || queued == "COMPLETING" || queued == "CONFIGURING"
+                   ? UNIT_RUNNING
+                   : UNIT_WAITING;
+    }
+    if (p.started && !p.ended && now - p.logTime < STALE_LOG_S) return UNIT_RUNNING;
+    if (p.started && !p.ended) {
+        *note = "killed without an orderly end; it continues from its last progress line";
+        return UNIT_FAILED;
+    }
+    if (!p.started) return UNIT_WAITING;
+    *note = "ended: " + p.endReason;
+    for (const char *fault : FAULT_REASONS)
+        if (p.endReason == fault) return UNIT_FAILED;
+    return UNIT_WAITING;
+}
+
+std::string duration(double seconds) {
+    const long s = static_cast<long>(seconds);
+    char text[TEXT_SIZE];
+    if (s >= 86400)
+        std::snprintf(text, sizeof text, "%ldd %02ldh", s / 86400, s % 86400 / 3600);
+    else if (s >= 3600)
+        std::snprintf(text, sizeof text, "%ldh %02ldm", s / 3600, s % 3600 / 60);
+    else
+        std::snprintf(text, sizeof text, "%ldm %02lds", s / 60, s % 60);
+    return text;
+}
+
+std::string bar(double fraction) {
+    const int filled = static_cast<int>(fraction * BAR_WIDTH);
+    return "[" + std::string(filled, '#') + std::string(BAR_WIDTH - filled, '-') + "]";
+}
+
+// Prints the status of the units of `plan` whose directories dirOf gives.
+template <typename DirOf>
+int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> &queued) {
+    const time_t now = std::time(nullptr);
+    int counts[UNIT_STATES] = {};
+    long done = 0, passed = 0;
+    double rate = 0, lastRate = 0;
+    time_t lastEnd = -1;
+    std::string details;
+    for (std::size_t i = 0; i < plan.units.size(); ++i) {
+        const int unit = static_cast<int>(i);
+        UnitProgress p;
+        std::string note;
+        UnitState state;
+        if (!readUnitProgress(plan, unit, dirOf(unit), &p, &note)) {
+            state = UNIT_FAILED;
+        } else {
+            auto q = queued.find(unit);
+            state = classify(p, q == queued.end() ? "" : q->second, now, &note);
+        }
+        ++counts[state];
+        done += p.pairsDone;
+        passed += p.passed;
+        if (state == UNIT_RUNNING && p.logTime > p.startedAt)
+            rate += static_cast<double>(p.runPairs) / static_cast<double>(p.logTime - p.startedAt);
+        if (p.ended && p.endedAt > p.startedAt && p.endedAt > lastEnd) {
+            lastEnd = p.endedAt;
+            lastRate =
+                static_cast<double>(p.runPairs) / static_cast<double>(p.endedAt - p.startedAt);
+        }
+        const long pairs = unitPairs(plan, plan.units[i]);
+        if (state != UNIT_DONE && (p.started || !note.empty())) {
+            char line[TEXT_SIZE];
+            std::snprintf(line, sizeof line,
+                          "  unit %d: %s, %ld of %ld pairs (%.1f%%), %ld passes%s%s\n", unit,
+                          STATE_NAMES[state], p.pairsDone, pairs,
+                          100.0 * static_cast<double>(p.pairsDone) / static_cast<double>(pairs),
+                          p.passed, note.empty() ? "" : "; ", note.c_str());
+            details += line;
+        }
+    }
+    const long total = planPairs(plan);
+    const double fraction = static_cast<double>(done) / static_cast<double>(total);
+    std::printf("units: %d done, %d running, %d waiting, %d failed\n", counts[UNIT_DONE],
+                counts[UNIT_RUNNING], counts[UNIT_WAITING], counts[UNIT_FAILED]);
+    std::printf("pairs: %ld of %ld (%.1f%%) %s\n", done, total, 100.0 * fraction,
+                bar(fraction).c_str());
+    if (rate > 0)
+        std::printf("rate: %.0f pairs/s (runs going on now); about %s to go at this rate\n", rate,
+                    duration(static_cast<double>(total - done) / rate).c_str());
+    else if (lastRate > 0)
+        std::printf("rate: %.0f pairs/s (the last run that ended); about %s to go at this rate\n",
+                    lastRate, duration(static_cast<double>(total - done) / lastRate).c_str());
+    else
+        std::printf("rate: not known yet\n");
+    std::printf("passing pairs so far: %ld\n", passed);
+    std::fputs(details.c_str(), stdout);
+    return EXIT_OK;
+}
+
+}  // namespace
+
+int showStatus(const std::string &dir) {
+    Plan plan;
+    std::string error;
+    if (exists(dir + "/" + PLAN_FILE_NAME)) {
+        if (!readPlan(dir + "/" + PLAN_FILE_NAME, &plan, &error)) {
+            std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
+            return EXIT_ERROR;
+        }
+        std::printf("campaign %s: %zu units of %ld M formulas; catalogue %s, %ld formulas\n",
+                    dir.c_str(), plan.units.size(), plan.mPerUnit, plan.catalogue.c_str(),
+                    plan.formulas);
+        return printStatus(
+            plan, [&](int unit) { return unitDir(dir, unit); }, queuedUnits(dir));
+    }
+    if (!exists(dir + "/" + LOG_FILE_NAME) || !makePlan(dir, LONG_MAX, &plan, &error)) {
+        std::fprintf(stderr, "quarnCampaign: %s is neither a campaign nor a search (%s)\n",
+                     dir.c_str(), error.empty() ? "no logfile.txt" : error.c_str());
+        return EXIT_ERROR;
+    }
+    std::printf("search in %s: %ld formulas\n", dir.c_str(), plan.formulas);
+    return printStatus(plan, [&](int) { return dir; }, {});
+}
