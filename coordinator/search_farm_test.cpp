@@ -167,7 +167,7 @@ protected:
 };
 
 TEST_F(FaultFarmTest, PairsOfDeadAndHungClientsAreHandedOnAndEveryPairIsEvaluatedOnce) {
-    const auto f = names("f", 7);  // 49 pairs: every client holds one at the same time
+    const auto f = names("f", 20);  // 400 pairs, 8 seconds of them: the faults come while pairs are sent
     writeFormulas(path("formulas_001.txt"), f);
     writeFile(path("fake_rule.txt"), "pass=*\ndelay_ms=1000\n");
     env.push_back("QUARN_HOLD_LIMIT_S=3");
@@ -199,7 +199,7 @@ TEST_F(FaultFarmTest, PairsOfDeadAndHungClientsAreHandedOnAndEveryPairIsEvaluate
         EXPECT_NE(std::string::npos, log.find("client " + std::to_string(holding[i]) + " is gone; its pair M = "));
     EXPECT_NE(std::string::npos, log.find("client " + std::to_string(holding[3]) + " has held its pair M = "));
     EXPECT_EQ(4, count(r.out, " (1 of 3)\n"));  // each replaced once
-    expectEndOfLog("log. M = , V = , fileM = 1, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 49, "
+    expectEndOfLog("log. M = , V = , fileM = 1, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 400, "
                    "numPassed = ", "all done");  // the seeds pass too
     EXPECT_EQ("", readFile(path("unevaluated.txt")));
 }
