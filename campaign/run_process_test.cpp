@@ -26,62 +26,77 @@ std::pair<long, long> lastTotals(const std::string &log) {
     return {total, passed};
 }
 
-TEST_F(CampaignRunTest, AStoppedSearchContinuedWithTheComputedArgumentSendsEveryPairOnce) {
-    const struct {
-        const char *how;
-        int signal;
-        int delayMs;
-    } cases[] = {
-        {"not stopped", 0, 0},     {"stop file", 0, 300},      {"Ctrl+C", SIGINT, 300},
-        {"SIGTERM", SIGTERM, 300}, {"SIGKILL", SIGKILL, 1000},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.how);
-        const std::string work = path(c.how);
-        writeCatalogue(work, {20, 10});
-        writeFile(work + "/fake_rule.txt", "pass=f7\ndelay_ms=" + std::to_string(c.delayMs) + "\n");
-        std::filesystem::copy_file(kFakeClient, work + "/quarnClient");
-        Process first(work, {kQuarnMain}, kRunEnv);
-        if (c.delayMs > 0) {
-            // Killed, the search continues from its last progress line: wait for one.
-            ASSERT_TRUE(waitFor(
-                [&] {
-                    return requested(work).size() > 300 &&
-                           (c.signal != SIGKILL ||
-                            readFile(work + "/logfile.txt").find("log. M") != std::string::npos);
-                },
-                60));
-            if (c.signal) kill(first.pid, c.signal);  // the coordinator alone, not its group
-            if (!c.signal) writeFile(work + "/stop.txt", "");
-        }
-        EXPECT_EQ(c.signal == SIGKILL ? 128 + SIGKILL : 0, first.wait(120).status);
-        std::filesystem::remove(work + "/stop.txt");
-        RunResult resume = runProgram(work, {kCampaign, "resume-argument", "."});
-        if (c.delayMs > 0) {
-            ASSERT_EQ(0, resume.status) << resume.out;
-            resume.out.pop_back();
-            EXPECT_EQ(0, runProgram(work, {kQuarnMain, resume.out}, kRunEnv).status);
-        }
+// How the first run of a search ends; each case is a test of its own, so that they run side by
+// side.
+struct Stop {
+    const char *name;
+    int signal;
+    int delayMs;
+    const char *reason;  // of the first run's end line
+};
 
-        EXPECT_EQ("finished: all done\n",
-                  runProgram(work, {kCampaign, "resume-argument", "."}).out);
-        std::vector<std::string> sent = requested(work), all = allPairs(kFormulas);
-        const auto [total, passed] = lastTotals(readFile(work + "/logfile.txt"));
-        EXPECT_EQ(kFormulas * kFormulas, total);
-        if (c.signal == SIGKILL) {  // up to ten seconds of pairs again, none skipped
-            sent.erase(std::unique(sent.begin(), sent.end()), sent.end());
-            EXPECT_LE(kFormulas + 1, passed);
-        } else {
-            EXPECT_EQ(kFormulas + 1, passed);  // f7 with every V, and the self-test pair
-            EXPECT_EQ(kFormulas + 1, static_cast<long>(lines(readFile(work + "/best.txt")).size()));
-        }
-        EXPECT_EQ(all, sent);
+void PrintTo(const Stop &stop, std::ostream *out) { *out << stop.name; }
+
+class ContinuationTest : public CampaignTest, public testing::WithParamInterface<Stop> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKindOfStop, ContinuationTest,
+    testing::Values(Stop{"NotStopped", 0, 0, "all done"}, Stop{"StopFile", 0, 300, "stop file"},
+                    Stop{"CtrlC", SIGINT, 300, "SIGINT"}, Stop{"Sigterm", SIGTERM, 300, "SIGTERM"},
+                    Stop{"Sigkill", SIGKILL, 1000, nullptr}),
+    [](const testing::TestParamInfo<Stop> &p) { return std::string(p.param.name); });
+
+TEST_P(ContinuationTest, AStoppedSearchContinuedWithTheComputedArgumentSendsEveryPairOnce) {
+    const Stop &c = GetParam();
+    const std::string work = dir;
+    writeCatalogue(work, {20, 10});
+    placeClient(work, "pass=f7\ndelay_ms=" + std::to_string(c.delayMs) + "\n");
+    Process first(work, {kQuarnMain}, kRunEnv);
+    if (c.delayMs > 0) {
+        // Killed, the search continues from its last progress line: wait for one.
+        ASSERT_TRUE(waitFor(
+            [&] {
+                return requested(work).size() > 300 &&
+                       (c.signal != SIGKILL ||
+                        readFile(work + "/logfile.txt").find("log. M") != std::string::npos);
+            },
+            60));
+        // Ctrl+C reaches the coordinator's whole group, which holds none of its clients.
+        if (c.signal) kill(c.signal == SIGINT ? -first.pid : first.pid, c.signal);
+        if (!c.signal) writeFile(work + "/stop.txt", "");
     }
+    RunResult stopped = first.wait(120);
+    EXPECT_EQ(c.signal == SIGKILL ? 128 + SIGKILL : 0, stopped.status);
+    if (c.reason) {  // every client confirmed its stop, and the log names the reason
+        EXPECT_EQ(50, count(stopped.out, "\rreceived exit confirmation from client "));
+        const std::string log = readFile(work + "/logfile.txt");
+        EXPECT_EQ(std::string(c.reason) + "\n", log.substr(log.rfind(", ") + 2));
+    }
+    std::filesystem::remove(work + "/stop.txt");
+    RunResult resume = runProgram(work, {kCampaign, "resume-argument", "."});
+    if (c.delayMs > 0) {
+        ASSERT_EQ(0, resume.status) << resume.out;
+        resume.out.pop_back();
+        EXPECT_EQ(0, runProgram(work, {kQuarnMain, resume.out}, kRunEnv).status);
+    }
+
+    EXPECT_EQ("finished: all done\n", runProgram(work, {kCampaign, "resume-argument", "."}).out);
+    std::vector<std::string> sent = requested(work), all = allPairs(kFormulas);
+    const auto [total, passed] = lastTotals(readFile(work + "/logfile.txt"));
+    EXPECT_EQ(kFormulas * kFormulas, total);
+    if (c.signal == SIGKILL) {  // up to ten seconds of pairs again, none skipped
+        sent.erase(std::unique(sent.begin(), sent.end()), sent.end());
+        EXPECT_LE(kFormulas + 1, passed);
+    } else {
+        EXPECT_EQ(kFormulas + 1, passed);  // f7 with every V, and the self-test pair
+        EXPECT_EQ(kFormulas + 1, static_cast<long>(lines(readFile(work + "/best.txt")).size()));
+    }
+    EXPECT_EQ(all, sent);
 }
 
 TEST_F(CampaignRunTest, AnMCountBoundsTheRunToThoseMFormulasThenItEndsInOrder) {
     writeCatalogue(dir, {20, 10});
-    std::filesystem::copy_file(kFakeClient, path("quarnClient"));
+    placeClient(dir, "");
     auto env = kRunEnv;
     env.push_back("QUARN_M_COUNT=3");
 
