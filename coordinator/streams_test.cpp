@@ -74,19 +74,15 @@ TEST_F(StreamsTest, CountersAcrossFilesAndTheTwoStreamEnds) {
 }
 
 TEST_F(StreamsTest, EntriesThatAreNotRegularFilesHoldNoFormulasAndNeverBlock) {
-    setCatalogue({{"formulas_001.txt", "a, \n"}, {"formulas_004.txt", "b, \n"}});
+    setCatalogue({{"formulas_001.txt", "a, \n"}, {"formulas_003.txt", "b, \n"}});
     ASSERT_EQ(0, mkfifo("formulas_002.txt", 0600));
-    ASSERT_EQ(0, mkdir("formulas_003.txt", 0700));
-    std::strcpy(filenames[3], filenames[1]);
+    std::swap(filenames[1], filenames[2]);  // the FIFO is file 1
     std::strcpy(filenames[1], "formulas_002.txt");
-    std::strcpy(filenames[2], "formulas_003.txt");
-    numFiles = 4;
+    numFiles = 3;
+    presFileNumM = 1;  // a first open, as a resume into the FIFO makes it, moves on too
     testing::internal::CaptureStdout();
-    EXPECT_EQ(drain(streamM, true), "a@0.1|b@3.1");
+    EXPECT_EQ(drain(streamM, true), "b@2.1");
     EXPECT_EQ(0, streamM.openFailed);
-    getNextFormulaM(STREAM_REWIND);
-    presFileNumM = 1;  // a resume into the FIFO moves on too
-    EXPECT_EQ(drain(streamM, true), "b@3.1");
     testing::internal::GetCapturedStdout();
 }
 
