@@ -80,7 +80,7 @@ TEST_F(SearchFarmTest, PairsOfDeadAndHungClientsAreHandedOnAndEveryPairIsEvaluat
     writeCatalogue(dir, {20});  // 400 pairs, 8 seconds of them: the faults come while pairs are sent
     placeClient(dir, "pass=*\ndelay_ms=1000\n");
     auto env = kEnv;
-    env.push_back("QUARN_HOLD_LIMIT_S=3");
+    env.push_back("QUARN_HOLD_LIMIT_S=5");
     Process run(dir, {kQuarnMain}, env);
     // Three clients die and one stops while each holds a pair of the catalogue.
     std::vector<int> holding;
