@@ -53,12 +53,12 @@ int orphaned(std::time_t *lastCheck) {
     std::time_t now = std::time(nullptr);
     if (now - *lastCheck < ORPHAN_CHECK_SECONDS) return 0;
     *lastCheck = now;
-    struct shmid_ds status;
-    if (shmctl(mailboxId, IPC_STAT, &status) != 0) {
+    const long attached = mbAttachCount(mailboxId);
+    if (attached < 0) {
         std::perror("Error: could not get the status of the mailbox with shmctl()");
         return 1;
     }
-    return status.shm_nattch <= 1 ? 1 : 0;
+    return attached <= 1 ? 1 : 0;
 }
 
 int stopOrphan() {

@@ -23,6 +23,8 @@
 // loaded afresh from the segment on every poll, never cached. The text itself is plain memory.
 #pragma once
 
+#include <sys/shm.h>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdio>
@@ -72,6 +74,14 @@ inline int mbSwapLetter(char *mailbox, char expected, char desired) {
                expected, desired, std::memory_order_acq_rel, std::memory_order_acquire)
                ? 1
                : 0;
+}
+
+// Processes attached to the segment `shmId` (shmctl IPC_STAT), or -1 when its status cannot be
+// read. The coordinator is attached to every mailbox of its run, so a client whose count is 1
+// has lost its coordinator, and a coordinator whose count is 1 has lost its client.
+inline long mbAttachCount(int shmId) {
+    struct shmid_ds status;
+    return shmctl(shmId, IPC_STAT, &status) == 0 ? static_cast<long>(status.shm_nattch) : -1;
 }
 
 // 1 when the coordinator may hand this mailbox its next pair: any letter but 'r' and 't'.

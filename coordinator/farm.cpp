@@ -24,13 +24,6 @@ const timespec AWAIT_NAP = {0, 10 * 1000 * 1000};  // between looks while client
 
 char faultLine[LOG_LINE_SIZE];     // fault lines are built here
 
-// Processes attached to a segment, or -1 when its status cannot be read.
-long attachCount(int shmId) {
-    struct shmid_ds ds;
-    if (shmctl(shmId, IPC_STAT, &ds) != 0) return -1;
-    return static_cast<long>(ds.shm_nattch);
-}
-
 // Logs and prints the line built in faultLine.
 void reportFault() {
     logAppend(faultLine);
@@ -89,7 +82,7 @@ RunEnd stopOrphans(const long *others) {
         const ClientInfo *left = nullptr;
         for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
             ClientInfo &c = clientInfoArr[i];
-            if (others[i] == 0 || attachCount(c.shm_id) < 2) continue;
+            if (others[i] == 0 || mbAttachCount(c.shm_id) < 2) continue;
             // A client that answered over the stop letter is told again.
             char letter = mbLoadLetter(c.shm_ptr);
             if (letter == MB_SCORED || letter == MB_FAILED) mbStoreLetter(c.shm_ptr, MB_KILL);
@@ -132,7 +125,7 @@ void launchClient(ClientInfo &c, time_t now) {
 
 // 1 once record c's client has shown that it started: it is attached, or it has answered.
 int hasStarted(const ClientInfo &c) {
-    return attachCount(c.shm_id) >= 2 || mbIsIdle(mbLoadLetter(c.shm_ptr));
+    return mbAttachCount(c.shm_id) >= 2 || mbIsIdle(mbLoadLetter(c.shm_ptr));
 }
 
 // Waits until every started client has attached its mailbox.
@@ -247,7 +240,7 @@ RunEnd watchClients(time_t now, int replace) {
     for (ClientInfo &c : clientInfoArr) {
         if (c.state == CLIENT_NOT_STARTED || c.state == CLIENT_GIVEN_UP) continue;
         ++serving;
-        const long attached = attachCount(c.shm_id);
+        const long attached = mbAttachCount(c.shm_id);
         if (c.state == CLIENT_STARTING) {
             if (hasStarted(c))
                 c.state = CLIENT_RUNNING;
@@ -303,7 +296,7 @@ int stopClients(ClientInfo *records, int graceS, int limitS) {
             ClientInfo &c = records[i];
             if (!c.active) continue;
             // The count first: a client confirms before it detaches.
-            const long attached = attachCount(c.shm_id);
+            const long attached = mbAttachCount(c.shm_id);
             if (mbIsExitConfirmation(c.shm_ptr)) {
                 std::printf("\rreceived exit confirmation from client %d\n", c.key);
             } else if (attached >= 0 && attached < 2 &&
