@@ -1,6 +1,6 @@
-// The run log read back: which run counts, where a search continues, when it is finished; and
-// the fields of a resume argument. (The lines as quarnMain writes them are read back in the
-// whole-search tests.)
+// The run log read back: which run counts, where a search continues, when it is finished. (The
+// lines as quarnMain writes them are read back in the whole-search tests; the fields of a resume
+// argument are read in the start-up tests.)
 #include "runlog.h"
 
 #include "run_util.h"
@@ -47,25 +47,6 @@ TEST_F(RunLogTest, ContinuationComesFromTheLastRunThatPositionedItsStreams) {
     writeFile("logfile.txt", start + "received: x\n");
     EXPECT_EQ(0, readRunLog("logfile.txt", &s));
     EXPECT_EQ(0, readRunLog("missing.txt", &s));
-}
-
-TEST_F(RunLogTest, ResumeFieldsReadLikeTheCoordinatorsArgument) {
-    const struct {
-        const char *arg;
-        int found;
-        long values[6];
-    } cases[] = {
-        {",,3,,4,5,6,7,8,,99", 6, {3, 4, 5, 6, 7, 8}},
-        {"a,b,c,d,e,f", 6, {0, 0, 0, 0, 0, 0}},
-        {"99999999999,-99999999999,0,0,99999999999,1", 6, {INT_MAX, INT_MIN, 0, 0, 99999999999L, 1}},
-        {"3,4", 2, {3, 4}},
-        {",,,", 0, {}},
-    };
-    for (const auto &c : cases) {
-        long values[6] = {};
-        EXPECT_EQ(c.found, readResumeFields(c.arg, values)) << c.arg;
-        for (int i = 0; i < c.found; ++i) EXPECT_EQ(c.values[i], values[i]) << c.arg << " field " << i;
-    }
 }
 
 }  // namespace
