@@ -8,11 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <regex>
-#include <thread>
 
 #include "campaign_support.h"
 #include "process.h"
@@ -52,13 +50,8 @@ class SlurmCampaignTest : public CampaignTest {
         daemons.emplace_back(new Process(cluster, {"/usr/sbin/slurmctld", "-D", "-c"}));
         daemons.emplace_back(new Process(cluster, {"/usr/sbin/slurmd", "-D", "-N", host}));
         std::string out;
-        ASSERT_TRUE(waitFor(
-            [&] {
-                return capture({"sinfo", "--noheader", "--format=%t"}, &out) == 0 &&
-                       out == "idle\n";
-            },
-            30))
-            << out;
+        auto idle = [&] { return capture({"sinfo", "--noheader", "--format=%t"}, &out) == 0; };
+        ASSERT_TRUE(waitFor([&] { return idle() && out == "idle\n"; }, 30)) << out;
     }
     void TearDown() override {
         std::string out;
@@ -103,13 +96,9 @@ TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) 
     };
     ASSERT_TRUE(waitFor([&] { return status("unit 1: waiting"); }, 60)) << shown.out;
     RunResult second = campaign({"submit", "campaign", "--client", client});
-    const std::string cancelled = shown.out;
     ASSERT_TRUE(waitFor([&] { return status("units: 3 done"); }, 180)) << shown.out;
     RunResult merged = campaign({"collect", "campaign"});
 
-    EXPECT_TRUE(std::regex_search(
-        cancelled, std::regex("\n  unit 1: waiting, \\d+ of 300 pairs .*ended: SIGTERM\n")))
-        << cancelled;
     EXPECT_TRUE(std::regex_search(second.out, std::regex("submitted units 1 as array job \\d+\n")))
         << second.out;
     EXPECT_EQ(allPairs(30), requested(path("logs")));
@@ -123,8 +112,9 @@ TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) 
     EXPECT_NE(std::string::npos, shown.out.find("pairs: 900 of 900 (100.0%)"));
     EXPECT_FALSE(std::filesystem::exists(path("campaign/unevaluated.txt")));  // none given up
     // The unit's record of its runs: the one cancelled, then the one that finished it.
-    EXPECT_EQ(1, count(readFile(path("campaign/unit_001/task.txt")),
-                       ": unfinished (SIGTERM)\nstart unit 1 on "));
+    const std::string task1 = readFile(path("campaign/unit_001/task.txt"));
+    EXPECT_EQ(2, count(task1, " start unit 1 on "));
+    EXPECT_EQ(1, count(task1, ": unfinished (SIGTERM)\n")) << task1;
     for (const auto &e : std::filesystem::directory_iterator(dir))  // node-local scratch removed
         EXPECT_FALSE(e.path().filename().string().starts_with("quarn-unit")) << e.path();
 }
