@@ -5,13 +5,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <regex>
-#include <thread>
 
 #include "campaign_support.h"
 #include "process.h"
@@ -28,9 +27,7 @@ class SlurmCampaignTest : public CampaignTest {
         lockFd = open(kClusterLock, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         ASSERT_EQ(0, flock(lockFd, LOCK_EX));
         cluster = makeTempDir();
-        std::filesystem::permissions(
-            cluster, std::filesystem::perms::group_exec | std::filesystem::perms::others_exec,
-            std::filesystem::perm_options::add);
+        ASSERT_EQ(0, chmod(cluster.c_str(), 0755));  // the munge and slurm users reach in
         std::filesystem::create_directories(cluster + "/munge");
         ASSERT_EQ(0, std::system(("chown munge:munge " + cluster + "/munge").c_str()));
         std::string node, host;
@@ -53,13 +50,8 @@ class SlurmCampaignTest : public CampaignTest {
         daemons.emplace_back(new Process(cluster, {"/usr/sbin/slurmctld", "-D", "-c"}));
         daemons.emplace_back(new Process(cluster, {"/usr/sbin/slurmd", "-D", "-N", host}));
         std::string out;
-        ASSERT_TRUE(waitFor(
-            [&] {
-                return capture({"sinfo", "--noheader", "--format=%t"}, &out) == 0 &&
-                       out == "idle\n";
-            },
-            30))
-            << out;
+        auto idle = [&] { return capture({"sinfo", "--noheader", "--format=%t"}, &out) == 0; };
+        ASSERT_TRUE(waitFor([&] { return idle() && out == "idle\n"; }, 30)) << out;
     }
     void TearDown() override {
         std::string out;
@@ -91,10 +83,10 @@ TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) 
     const std::string client = wrapperClient(path("logs"), "pass=f7\ndelay_ms=1500\n");
 
     RunResult first = campaign({"submit", "campaign", "--client", client});
-    ASSERT_EQ(0, first.status) << first.err;
     std::smatch job;
     ASSERT_TRUE(
-        std::regex_search(first.out, job, std::regex("submitted units 0-2 as array job (\\d+)\n")));
+        std::regex_search(first.out, job, std::regex("submitted units 0-2 as array job (\\d+)\n")))
+        << first.err;
     ASSERT_TRUE(waitFor([&] { return unitRequests(path("logs"), 1, 10) > 100; }, 120));
     std::string out;
     ASSERT_EQ(0, capture({"scancel", job[1].str() + "_1"}, &out));
@@ -104,35 +96,27 @@ TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) 
     };
     ASSERT_TRUE(waitFor([&] { return status("unit 1: waiting"); }, 60)) << shown.out;
     RunResult second = campaign({"submit", "campaign", "--client", client});
-    const std::string cancelled = shown.out;
     ASSERT_TRUE(waitFor([&] { return status("units: 3 done"); }, 180)) << shown.out;
     RunResult merged = campaign({"collect", "campaign"});
 
-    EXPECT_TRUE(std::regex_search(
-        cancelled, std::regex("\n  unit 1: waiting, \\d+ of 300 pairs .*ended: SIGTERM\n")))
-        << cancelled;
     EXPECT_TRUE(std::regex_search(second.out, std::regex("submitted units 1 as array job \\d+\n")))
         << second.out;
     EXPECT_EQ(allPairs(30), requested(path("logs")));
-    // f7 with every V from unit 0, then unit 1's self-test pair
-    std::vector<std::string> expected, best = lines(readFile(path("campaign/best.txt")));
-    for (int v = 0; v < 30; ++v) expected.push_back("M = f7, V = f" + std::to_string(v));
-    expected.push_back("M = f16, V = f20");
-    ASSERT_EQ(31u, best.size());
-    std::sort(best.begin(), best.end() - 1);
-    std::sort(expected.begin(), expected.end() - 1);
-    EXPECT_EQ(expected, best);
+    // Merged in unit order: f7 with every V from unit 0, then unit 1's self-test pair.
+    const std::string best = readFile(path("campaign/best.txt"));
+    EXPECT_EQ(31u, lines(best).size());
+    EXPECT_EQ(30, count(best, "M = f7, V = f"));
+    EXPECT_TRUE(best.ends_with("M = f16, V = f20\n")) << best;
     EXPECT_NE(std::string::npos,
               merged.out.find("3 of 3 units done, 900 of 900 pairs; 31 passing pairs merged"));
-    EXPECT_NE(std::string::npos, shown.out.find("units: 3 done, 0 running, 0 waiting, 0 failed\n"
-                                                "pairs: 900 of 900 (100.0%)"));
-    EXPECT_NE(std::string::npos, shown.out.find("passing pairs so far: 31\n"));
+    EXPECT_NE(std::string::npos, shown.out.find("pairs: 900 of 900 (100.0%)"));
     EXPECT_FALSE(std::filesystem::exists(path("campaign/unevaluated.txt")));  // none given up
+    // The unit's record of its runs: the one cancelled, then the one that finished it.
     const std::string task1 = readFile(path("campaign/unit_001/task.txt"));
     EXPECT_EQ(2, count(task1, " start unit 1 on "));
-    EXPECT_EQ(1, count(task1, ": unfinished (SIGTERM)\n")) << task1;  // the run that was cancelled
-    EXPECT_NE(std::string::npos,
-              readFile(path("campaign/unit_000/task.txt")).find(", free-memory threshold "));
+    EXPECT_EQ(1, count(task1, ": unfinished (SIGTERM)\n")) << task1;
+    for (const auto &e : std::filesystem::directory_iterator(dir))  // node-local scratch removed
+        EXPECT_FALSE(e.path().filename().string().starts_with("quarn-unit")) << e.path();
 }
 
 }  // namespace
