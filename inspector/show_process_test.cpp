@@ -19,14 +19,15 @@ TEST_F(ShowProgram, BadInputsGetTheirStatusAMessageAndNoFiles) {
     writeFile(path("file"), "");
     const std::string png = path("x.png"), m494 = passM + std::string(494 - passM.size(), ' ');
     const std::string refused = "score: none\nanswer: f\nsteps: 0\nwhy: refused: M has 494 ";
-    const std::string noDir = "quarnShow: cannot write " + path("file/x.png") + ": Not a directory";
+    const std::string x = path("file/x");  // in a folder that is a file
     const std::string full = "quarnShow: cannot write /dev/full: No space left on device\n";
     const std::string written = " (1678 x 508)\ncsv: " + path("x.csv") + "\n";
     for (const auto &[args, status, out, err] :
          std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>>{
              {{"--png", png, m494, passV}, EXIT_REFUSED, refused, ""},
              {{"--png", png, "m+", passV}, EXIT_NOT_EVALUATED, "why: does not compile: ", ""},
-             {{"--png", path("file/x.png"), passM, passV}, EXIT_IO_ERROR, "score: 4\n", noDir},
+             {{"--png", x + ".png", passM, passV}, EXIT_IO_ERROR, "score: 4\n", x + ".png: Not a"},
+             {{"--csv", x + ".csv", passM, passV}, EXIT_IO_ERROR, "score: 4\n", x + ".csv: Not a"},
              {{"--png", png, "--csv", "/dev/full", passM, passV}, EXIT_IO_ERROR, "picture: ", full},
              {{"--png", png, "--csv", path("x.csv"), passM, passV}, EXIT_EVALUATED, written, ""}}) {
         std::vector<std::string> argv = {show};
@@ -64,8 +65,7 @@ window.addEventListener('load', function () {
   document.body.setAttribute('data-seen', 'images=' + d.images.length + ' loaded=' + loaded +
       ' pairs=' + d.querySelectorAll('tr.pair').length + ' bold=' + d.querySelectorAll('b').length);
 });
-</script></body></html>
-)";
+</script></body></html>)";
 
 TEST_F(ShowProgram, ResultsPageIsIncrementalAndShowsEveryPairInABrowser) {
     const std::string pass = "M = " + passM + ", V = " + passV + "\n";
