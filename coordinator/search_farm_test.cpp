@@ -22,13 +22,10 @@ protected:
     std::vector<std::string> requestsOf(int key) const {
         return lines(readFile(path("requests_" + std::to_string(key) + ".log")));
     }
-    // Every client confirmed its stop, in key order, and the final line ends the output.
+    // Every client confirmed its stop, and the final line ends the output.
     static void expectCleanShutdown(const RunResult &r) {
         EXPECT_EQ(0, r.status);
-        size_t at = 0;
-        for (int key = MB_KEY_BASE; key < MB_KEY_BASE + MB_NUM_CLIENTS && at != std::string::npos; ++key)
-            at = r.out.find("\rreceived exit confirmation from client " + std::to_string(key) + "\n", at);
-        EXPECT_NE(std::string::npos, at) << r.out;
+        EXPECT_EQ(MB_NUM_CLIENTS, count(r.out, "\rreceived exit confirmation from client ")) << r.out;
         EXPECT_TRUE(r.out.ends_with(kFinal));
     }
     // The log ends with a progress line that starts with `progress` and the end line `reason`.
@@ -150,7 +147,6 @@ TEST_F(SearchFarmTest, AFarmThatCannotBeBuiltEndsWithStatusOneAndNothingRunning)
         std::string what, client, message;
         int segmentSize, uid, started;
     } cases[] = {
-        {"segment of another size", "", "Error: could not get shm_id with shmget() for key = 1005\n", 100, 0, 0},
         {"segment of another user", "",
          "Error: the segment for key = 1005 is not a mailbox of this user (owner uid 65534, creator uid 65534, mode "
          "666); remove it (ipcrm -M 1005) or use other keys\n", MB_SIZE, 65534, 0},
@@ -197,8 +193,6 @@ TEST_F(SearchFarmTest, EveryEndOfARunIsOrderlyAndLoggedWithItsReason) {
     } cases[] = {
         {"stop file at the start", "0", true, false, false, "*** stop.txt file detected, Exiting. ***all done.\n",
          "stop file", atStart},
-        {"low memory at the start", "999999999999", false, false, false, " Exiting ****\nall done.\n", "low memory",
-         atStart},
         {"low memory during the search", "32000000", false, true, false, " Exiting ****\nall done.\n", "low memory",
          "log. M = f"},
         {"Ctrl+C while the farm is built", "0", false, false, true,

@@ -2,8 +2,6 @@
 // stream ends, rewinds, the M stream's first-open message and unopenable files.
 #include "streams.h"
 
-#include <sys/stat.h>
-
 #include "run_util.h"
 
 namespace {
@@ -71,19 +69,6 @@ TEST_F(StreamsTest, CountersAcrossFilesAndTheTwoStreamEnds) {
     getNextFormulaV(STREAM_REWIND);
     presFileNumV = 3;  // a rewind followed by a start file, as a resume does it
     EXPECT_EQ(drain(streamV, true), "b1@3.1|c1@4.1");
-}
-
-TEST_F(StreamsTest, EntriesThatAreNotRegularFilesHoldNoFormulasAndNeverBlock) {
-    setCatalogue({{"formulas_001.txt", "a, \n"}, {"formulas_003.txt", "b, \n"}});
-    ASSERT_EQ(0, mkfifo("formulas_002.txt", 0600));
-    std::swap(filenames[1], filenames[2]);  // the FIFO is file 1
-    std::strcpy(filenames[1], "formulas_002.txt");
-    numFiles = 3;
-    presFileNumM = 1;  // a first open, as a resume into the FIFO makes it, moves on too
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(drain(streamM, true), "b@2.1");
-    EXPECT_EQ(0, streamM.openFailed);
-    testing::internal::GetCapturedStdout();
 }
 
 TEST_F(StreamsTest, UnopenableFileEndsTheWalkAndIsRetriedAsAFirstOpen) {

@@ -69,11 +69,4 @@ TEST_F(GeneratorDriver, AFailedWriteIsAFailureAndItsTornFileIsRemoved) {
     EXPECT_EQ(readFile(path(name(2))), "");  // removed
 }
 
-TEST_F(GeneratorDriver, EndsWithStatusZeroWhenNoNameIsFree) {
-    for (int n = 1; n <= 999; n++) writeFile(path(name(n)), "keep");
-    RunResult full = zindel({});
-    EXPECT_EQ(full.status, 0);
-    EXPECT_EQ(full.out, "no more filenames, last was: formulas_999.txt\n");
-}
-
 }  // namespace

@@ -14,7 +14,6 @@ TEST(GeneratorOdometer, WrapsRendersListsAndEndsOnAFullTable) {
     tblToFormula(text);
     EXPECT_STREQ(text, "Error");
     load(symblNumTbl, "");
-    EXPECT_EXITS((printSymblNumTbl(), exit(0)), 0, "^\n$");
     for (int i = 0; i < 99; i++) addToNumTbl(12);
     EXPECT_EXITS(addToNumTbl(7), 0, "^symbolNumTbl is full\n$");
     symblNumTbl[99] = 12;  // no 0 left: listed in full; rendered as "Done", status 1
