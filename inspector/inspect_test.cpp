@@ -23,7 +23,6 @@ const std::string seed = MB_SEED_FORMULA, passM = "sin(M*V-m*v)/e", passV = "V-m
 
 TEST(Inspect, ScoreAndStepsAreTheClientsOnTheCorpus) {
     ASSERT_EQ(0, ready);
-    testing::internal::CaptureStdout();
     for (const auto &[m, v] : loadCorpus()) {
         Inspection in;
         inspectPair(m.c_str(), v.c_str(), 0, &in);
@@ -37,8 +36,6 @@ TEST(Inspect, ScoreAndStepsAreTheClientsOnTheCorpus) {
         // The picture's last row is the client's newest field, bit for bit.
         EXPECT_TRUE(in.steps == 0 || std::memcmp(newest.data(), lastT, FIELD_BYTES) == 0) << m;
     }
-    // Only the client's own runs printed their passes: the inspector kept them off the output.
-    EXPECT_EQ(127, count(testing::internal::GetCapturedStdout(), "*** Passed !!!!! ***\n"));
 }
 
 TEST(Inspect, SaysWhichCheckDecidedAndAtWhichStep) {
