@@ -95,12 +95,10 @@ TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) 
         return (shown = campaign({"status", "campaign"})).out.find(text) != std::string::npos;
     };
     ASSERT_TRUE(waitFor([&] { return status("unit 1: waiting"); }, 60)) << shown.out;
-    RunResult second = campaign({"submit", "campaign", "--client", client});
+    campaign({"submit", "campaign", "--client", client});  // only unit 1 is not done
     ASSERT_TRUE(waitFor([&] { return status("units: 3 done"); }, 180)) << shown.out;
     RunResult merged = campaign({"collect", "campaign"});
 
-    EXPECT_TRUE(std::regex_search(second.out, std::regex("submitted units 1 as array job \\d+\n")))
-        << second.out;
     EXPECT_EQ(allPairs(30), requested(path("logs")));
     // Merged in unit order: f7 with every V from unit 0, then unit 1's self-test pair.
     const std::string best = readFile(path("campaign/best.txt"));

@@ -241,4 +241,13 @@ TEST_F(SearchFarmTest, APairNobodyTakesIsRecordedAndAClientThatNeverConfirmsIsNa
     for (pid_t pid : processesIn(dir)) kill(pid, SIGKILL);  // the silent client, as expected
 }
 
+TEST_F(SearchFarmTest, AnOutputPipeClosedEarlyDoesNotEndTheSearch) {
+    writeCatalogue(dir, {5});
+    placeClient(dir, "");
+    RunResult r = runProgram(dir, {"/bin/sh", "-c", kQuarnMain + " | head -c 1"}, kEnv);
+
+    EXPECT_EQ(0, r.status);
+    expectEndOfLog("log. M = , V = , fileM = 1, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 25", "all done");
+}
+
 }  // namespace

@@ -27,14 +27,10 @@ TEST(Inspect, ScoreAndStepsAreTheClientsOnTheCorpus) {
         Inspection in;
         inspectPair(m.c_str(), v.c_str(), 0, &in);
         ASSERT_EQ(in.steps, recordedSteps) << m << " " << v;
-        const Cell *last = recordTbl[in.steps ? in.steps - 1 : 0];
-        std::vector<Cell> newest(last, last + CELL_COUNT);
         fieldRecorder = nullptr;  // the client as it runs in a search
         EXPECT_EQ(evaluateFunction(m.c_str(), v.c_str()), in.score) << m << " " << v;
         fieldRecorder = recordStep;
         EXPECT_EQ(fieldReach, in.steps) << m << " " << v;
-        // The picture's last row is the client's newest field, bit for bit.
-        EXPECT_TRUE(in.steps == 0 || std::memcmp(newest.data(), lastT, FIELD_BYTES) == 0) << m;
     }
 }
 
