@@ -146,6 +146,7 @@ TEST(SettingsTest, InvalidSettingsAreRefusedBeforeAnythingStarts) {
         {"QUARN_MIN_FREE_KB=-1", "a non-negative whole number of kB"},
         {"QUARN_M_COUNT=0", "a whole number of M formulas above 0"},
         {"QUARN_M_COUNT=5x", "a whole number of M formulas above 0"},
+        {"QUARN_M_COUNT= 5", "a whole number of M formulas above 0"},
         {"QUARN_KEY_BASE=0", "auto or a whole number from 1 to 2147483598"},
         {"QUARN_KEY_BASE=2147483599", "auto or a whole number from 1 to 2147483598"},
         {"QUARN_CLIENT_SUDO=yes", "0 or 1"},
