@@ -37,7 +37,6 @@ void writeMemoryLine(LoopState &loop) {
 void noteNextPair(const char *m, const char *v, const PairPlace &place) {
     std::snprintf(nextPair.m, sizeof nextPair.m, "%s", m);
     std::snprintf(nextPair.v, sizeof nextPair.v, "%s", v);
-    nextPair.letter = MB_RUN;
     nextPair.place = place;
 }
 
