@@ -65,7 +65,7 @@ TEST_F(SearchFarmTest, PairsEveryMWithEveryVThroughSudoAndRecordsThePassesAndThe
 }
 
 TEST_F(SearchFarmTest, PairsOfDeadAndHungClientsAreHandedOnAndEveryPairIsEvaluatedOnce) {
-    writeCatalogue(dir, {20});  // 400 pairs, 8 seconds of them: the faults come while pairs are sent
+    writeCatalogue(dir, {30});  // 900 pairs, 18 s: the hung client is found well before the end
     placeClient(dir, "pass=*\ndelay_ms=1000\n");
     auto env = kEnv;
     env.push_back("QUARN_HOLD_LIMIT_S=5");
@@ -91,8 +91,8 @@ TEST_F(SearchFarmTest, PairsOfDeadAndHungClientsAreHandedOnAndEveryPairIsEvaluat
 
     expectCleanShutdown(r);
     std::vector<std::string> every, best = lines(readFile(path("best.txt")));  // each pair once
-    for (int m = 0; m < 20; ++m)
-        for (int v = 0; v < 20; ++v) every.push_back("M = f" + std::to_string(m) + ", V = f" + std::to_string(v));
+    for (int m = 0; m < 30; ++m)
+        for (int v = 0; v < 30; ++v) every.push_back("M = f" + std::to_string(m) + ", V = f" + std::to_string(v));
     std::erase(best, "M = M+m+V+v, V = M+m+V+v");  // the stand-in passes the seed pairs too
     std::sort(every.begin(), every.end());
     std::sort(best.begin(), best.end());
@@ -102,7 +102,7 @@ TEST_F(SearchFarmTest, PairsOfDeadAndHungClientsAreHandedOnAndEveryPairIsEvaluat
         EXPECT_NE(std::string::npos, log.find("client " + std::to_string(holding[i]) + " is gone; its pair M = "));
     EXPECT_NE(std::string::npos, log.find("client " + std::to_string(holding[3]) + " has held its pair M = "));
     EXPECT_EQ(4, count(r.out, " (1 of 3)\n"));  // each replaced once
-    expectEndOfLog("log. M = , V = , fileM = 1, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 400, numPassed = ",
+    expectEndOfLog("log. M = , V = , fileM = 1, formulaM = 1, fileNumV = 0, formulaNumV = 1, total = 900, numPassed = ",
                    "all done");
     EXPECT_EQ("", readFile(path("unevaluated.txt")));
 }
