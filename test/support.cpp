@@ -13,9 +13,9 @@
 #include <sstream>
 #include <thread>
 
-std::string makeTempDir() {
-    char pattern[] = "/tmp/quarn_test_XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+std::string makeTempDir(const std::string &parent) {
+    std::string pattern = parent + "/quarn_test_XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     return pattern;
 }
 

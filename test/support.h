@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
-std::string makeTempDir();
+// A fresh directory in `parent`; somewhere other than /tmp for processes that get a /tmp of their
+// own (the nodes of a test cluster).
+std::string makeTempDir(const std::string &parent = "/tmp");
 void removeTree(const std::string &path);
 void writeFile(const std::string &path, const std::string &content);
 std::string readFile(const std::string &path);  // empty when the file does not exist
