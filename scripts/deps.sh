@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libmatheval-dev libgtest-dev libbenchmark-dev
           sudo util-linux procps strace libpng-dev chromium
-          slurmctld slurmd slurm-client munge)  # the last four: the campaign tests' cluster
+          slurmctld slurmd slurm-client munge iproute2)  # the last five: the campaign tests' cluster
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
