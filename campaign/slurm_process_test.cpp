@@ -1,117 +1,152 @@
-// A campaign on a real one-node Slurm cluster that the test starts and stops itself (munged,
-// slurmctld and slurmd, with a slurm.conf of its own named by SLURM_CONF; nothing under
-// /etc/slurm is touched), run with the stand-in client: every pair exactly once across the
-// units, a unit cancelled in mid-run and submitted again, the status and the merge.
+// A campaign on a real Slurm cluster of three nodes on this machine (test/cluster.sh, started and
+// stopped by the test; slurm.conf is its own, /etc/slurm untouched), run with the stand-in client:
+// a node lost as by a power loss while its task copies its unit's records back loses no pass, its
+// unit runs again on a node left, and nothing of the search stays on those; a unit cancelled in
+// mid-run continues exactly; the status before and after, and the merge in unit order.
+//
+// The test program moves into a network namespace of its own, which holds the cluster's controller
+// and bridge. The campaign and the cluster's files lie outside /tmp, which each node has of its
+// own.
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <regex>
 
 #include "campaign_support.h"
 #include "process.h"
+#include "unit.h"
 
 namespace {
 
 constexpr char kClusterLock[] = "/tmp/quarn-slurm-test-cluster.lock";  // one cluster per machine
+constexpr char kSharedParent[] = "/var/tmp";  // the test's folder, which every node sees
+constexpr char kNet[] = "10.77.0.";  // addresses that exist inside the test's namespaces only
+constexpr int kFormulas = 60, kMPerUnit = 10;  // six units, unit 4 across the two formula files
+// The step of a task, every rename of its runner held for a second: the test sees a copy-back
+// begin and loses the node before the next rename.
+constexpr char kHeldRenames[] =
+    "strace -o /dev/null -e trace=rename,renameat,renameat2 "
+    "-e inject=rename,renameat,renameat2:delay_exit=1000000";
 
-class SlurmCampaignTest : public CampaignTest {
+class SlurmClusterTest : public CampaignTest {
   protected:
     // The cluster lives as long as a test, so that a cluster that cannot start fails the test.
     void SetUp() override {
         CampaignTest::SetUp();
+        ASSERT_EQ(0, unshare(CLONE_NEWNET));
+        removeTree(dir);
+        dir = makeTempDir(kSharedParent);
+        ASSERT_EQ(0, chmod(dir.c_str(), 0755));  // munged, running as its user, reaches in
         lockFd = open(kClusterLock, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         ASSERT_EQ(0, flock(lockFd, LOCK_EX));
-        cluster = makeTempDir();
-        ASSERT_EQ(0, chmod(cluster.c_str(), 0755));  // the munge and slurm users reach in
-        std::filesystem::create_directories(cluster + "/munge");
-        ASSERT_EQ(0, std::system(("chown munge:munge " + cluster + "/munge").c_str()));
-        std::string node, host;
-        ASSERT_EQ(0, capture({"slurmd", "-C"}, &node));
-        node = std::regex_replace(node.substr(0, node.find('\n')), std::regex("RealMemory=\\d+"),
-                                  "RealMemory=1000");
-        host = node.substr(9, node.find(' ') - 9);
-        const std::string m = cluster + "/munge/";
-        std::string conf = readFile(QUARN_TEST_DATA "/slurm.conf.in");
-        conf = std::regex_replace(std::regex_replace(conf, std::regex("DIR"), cluster),
-                                  std::regex("HOST"), host);
-        writeFile(cluster + "/slurm.conf", std::regex_replace(conf, std::regex("NODE"), node));
-        setenv("SLURM_CONF", (cluster + "/slurm.conf").c_str(), 1);
-        daemons.emplace_back(new Process(
-            cluster,
-            {"/usr/bin/setpriv", "--reuid=munge", "--regid=munge", "--init-groups",
-             "/usr/sbin/munged", "-F", "--socket=" + m + "socket", "--pid-file=" + m + "pid",
-             "--log-file=" + m + "log", "--seed-file=" + m + "seed"}));
-        ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(m + "socket"); }, 10));
-        daemons.emplace_back(new Process(cluster, {"/usr/sbin/slurmctld", "-D", "-c"}));
-        daemons.emplace_back(new Process(cluster, {"/usr/sbin/slurmd", "-D", "-N", host}));
-        std::string out;
-        auto idle = [&] { return capture({"sinfo", "--noheader", "--format=%t"}, &out) == 0; };
-        ASSERT_TRUE(waitFor([&] { return idle() && out == "idle\n"; }, 30)) << out;
+        setenv("SLURM_CONF", path("cluster/slurm.conf").c_str(), 1);
+        cluster = std::make_unique<Process>(
+            dir, std::vector<std::string>{"/bin/sh", QUARN_TEST_DATA "/cluster.sh", path("cluster"),
+                                          std::filesystem::canonical(QUARN_BIN_DIR "/.."), kNet});
+        ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(path("cluster/ready")); }, 60))
+            << cluster->out();
     }
     void TearDown() override {
-        std::string out;
-        capture({"scancel", "--user=root"}, &out);
-        waitFor([&] { return capture({"squeue", "--noheader"}, &out) != 0 || out.empty(); }, 60);
-        for (auto d = daemons.rbegin(); d != daemons.rend(); ++d) {
-            kill((*d)->pid, SIGTERM);
-            (*d)->wait(30);  // reaped: no zombie stays behind
+        if (cluster) {  // it undoes all it made
+            kill(cluster->pid, SIGTERM);
+            cluster->wait(60);
         }
-        daemons.clear();
-        unsetenv("SLURM_CONF");
-        removeTree(cluster);
         close(lockFd);
         CampaignTest::TearDown();
     }
-    RunResult campaign(const std::vector<std::string> &args) {
-        std::vector<std::string> argv = {kCampaign};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return runProgram(dir, argv, {"TMPDIR=" + dir});
-    }
     int lockFd = -1;
-    std::string cluster;
-    std::vector<std::unique_ptr<Process>> daemons;
+    std::unique_ptr<Process> cluster;
 };
 
-TEST_F(SlurmCampaignTest, AUnitCancelledAndSubmittedAgainLosesAndRepeatsNoPair) {
-    writeCatalogue(path("catalogue"), {20, 10});  // 30 formulas, 3 units of 10 M formulas
-    ASSERT_EQ(0, campaign({"plan", "campaign", "catalogue", "10"}).status);
-    const std::string client = wrapperClient(path("logs"), "pass=f7\ndelay_ms=1500\n");
-
-    RunResult first = campaign({"submit", "campaign", "--client", client});
-    std::smatch job;
-    ASSERT_TRUE(
-        std::regex_search(first.out, job, std::regex("submitted units 0-2 as array job (\\d+)\n")))
-        << first.err;
-    ASSERT_TRUE(waitFor([&] { return unitRequests(path("logs"), 1, 10) > 100; }, 120));
-    std::string out;
-    ASSERT_EQ(0, capture({"scancel", job[1].str() + "_1"}, &out));
-    RunResult shown;
-    auto status = [&](const char *text) {
-        return (shown = campaign({"status", "campaign"})).out.find(text) != std::string::npos;
+TEST_F(SlurmClusterTest, ANodeLostInTheMiddleOfACopyBackLosesNoPass) {
+    writeCatalogue(path("catalogue"), {45, kFormulas - 45});
+    ASSERT_EQ(0, runProgram(dir, {kCampaign, "plan", "campaign", "catalogue", "10"}).status);
+    const std::string client = wrapperClient(path("logs"), "pass=*\ndelay_ms=300\n");
+    writeFile(path("campaign.sbatch"),  // the batch script of scripts/, its step in kHeldRenames
+              std::regex_replace(readFile(QUARN_SCRIPT_DIR "/campaign.sbatch"),
+                                 std::regex("exec (\"\\$program\")"),
+                                 std::string("exec ") + kHeldRenames + " $1"));
+    // The tasks get PATH alone: the test's TMPDIR and QUARN_* settings stay here.
+    const std::vector<std::string> submit = {
+        kCampaign,      "submit", "campaign", "--max-running",         "3",
+        "--client",     client,   "--script", path("campaign.sbatch"), "--",
+        "--export=PATH"};
+    RunResult shown = runProgram(dir, submit);
+    ASSERT_NE(std::string::npos, shown.out.find("units 0-5%3 as array job 1\n")) << shown.err;
+    auto status = [&](const char *text, int limitS) {  // waits for `text` in the status
+        auto shows = [&] {
+            shown = runProgram(dir, {kCampaign, "status", "campaign"});
+            return shown.out.find(text) != std::string::npos;
+        };
+        return waitFor(shows, limitS);
     };
-    ASSERT_TRUE(waitFor([&] { return status("unit 1: waiting"); }, 60)) << shown.out;
-    campaign({"submit", "campaign", "--client", client});  // only unit 1 is not done
-    ASSERT_TRUE(waitFor([&] { return status("units: 3 done"); }, 180)) << shown.out;
-    RunResult merged = campaign({"collect", "campaign"});
+    ASSERT_TRUE(status("units: 0 done, 3 running, 3 waiting, 0 failed\npairs: 0 of 3600 ", 60))
+        << shown.out;
 
-    EXPECT_EQ(allPairs(30), requested(path("logs")));
-    // Merged in unit order: f7 with every V from unit 0, then unit 1's self-test pair.
-    const std::string best = readFile(path("campaign/best.txt"));
-    EXPECT_EQ(30, count(best, "M = f7, V = f"));
-    EXPECT_TRUE(best.ends_with("M = f16, V = f20\n")) << best;
-    EXPECT_NE(std::string::npos,
-              merged.out.find("3 of 3 units done, 900 of 900 pairs; 31 passing pairs merged"));
+    // The first record in the campaign begins a copy-back: its node is lost before the next.
+    int unit = 0;
+    auto record = [&](const char *name) {
+        return std::filesystem::exists(unitDir(path("campaign"), unit) + "/" + name);
+    };
+    auto copying = [&] {  // units 0-2 in turn
+        unit = (unit + 1) % 3;
+        return record("best.txt") || record("logfile.txt");
+    };
+    ASSERT_TRUE(waitFor(copying, 120));
+    std::smatch node;
+    const std::string task = readFile(unitDir(path("campaign"), unit) + "/task.txt");
+    ASSERT_TRUE(std::regex_search(task, node, std::regex("start unit \\d+ on (node\\d)"))) << task;
+    const std::string lost = node[1], init = path("cluster/" + lost + ".init");
+    ASSERT_EQ(0, kill(std::stoi(readFile(init)), SIGKILL));  // every process of the node at once
+    std::filesystem::remove(init);
+    EXPECT_NE(record("best.txt"), record("logfile.txt")) << "the copy-back was cut";
+    std::string out;
+    ASSERT_EQ(
+        0, capture({"scontrol", "update", "nodename=" + lost, "state=down", "reason=lost"}, &out));
+
+    // Unit 3, cancelled in mid-run, ends in order and continues exactly when submitted again.
+    ASSERT_TRUE(waitFor([&] { return unitRequests(path("logs"), 3, kMPerUnit) > 100; }, 60));
+    ASSERT_EQ(0, capture({"scancel", "1_3"}, &out));
+    ASSERT_TRUE(status("unit 3: waiting", 60)) << shown.out;
+    ASSERT_EQ(0, runProgram(dir, submit).status);
+
+    ASSERT_TRUE(status("units: 6 done, 0 running, 0 waiting, 0 failed\npairs: 3600 of 3600", 180))
+        << shown.out;
+    ASSERT_EQ(0, runProgram(dir, {kCampaign, "collect", "campaign"}).status);
+    // Every pair requested; only the lost unit's twice.
+    std::vector<std::string> pairs = requested(path("logs"));
+    for (auto p = std::adjacent_find(pairs.begin(), pairs.end()); p != pairs.end();
+         p = std::adjacent_find(p + 1, pairs.end()))
+        EXPECT_EQ(unit, std::atoi(p->c_str() + 3) / kMPerUnit) << *p;
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    EXPECT_EQ(allPairs(kFormulas), pairs);
+    // Every pair passes: merged in unit order, each at least once.
+    std::vector<std::string> best;
+    for (const std::string &line : lines(readFile(path("campaign/best.txt"))))
+        if (line.starts_with("M = f")) best.push_back(line);  // not the clients' seed pairs
+    for (std::size_t i = 1; i < best.size(); ++i)
+        EXPECT_LE(std::atoi(best[i - 1].c_str() + 5) / kMPerUnit,
+                  std::atoi(best[i].c_str() + 5) / kMPerUnit)
+            << best[i];
+    std::sort(best.begin(), best.end());
+    EXPECT_EQ(kFormulas * kFormulas, std::unique(best.begin(), best.end()) - best.begin());
     EXPECT_FALSE(std::filesystem::exists(path("campaign/unevaluated.txt")));  // none given up
-    // The unit's record of its runs holds the one cancelled.
-    const std::string task1 = readFile(path("campaign/unit_001/task.txt"));
-    EXPECT_EQ(1, count(task1, ": unfinished (SIGTERM)\n")) << task1;
-    for (const auto &e : std::filesystem::directory_iterator(dir))  // node-local scratch removed
-        EXPECT_FALSE(e.path().filename().string().starts_with("quarn-unit")) << e.path();
+
+    // On the nodes that survive, no process but their shell and slurmd, no scratch, no segment.
+    auto left = [&](const std::string &k) {
+        capture({"nsenter", "-t", readFile(path("cluster/" + k + ".init")), "-m", "-p", "-i", "sh",
+                 "-c", "ps -eo comm=; find /tmp -name 'quarn-unit*'; tail -n +2 /proc/sysvipc/shm"},
+                &out);
+        return out == "sh\nslurmd\nsh\nps\n";
+    };
+    for (const std::string k : {"node1", "node2", "node3"})
+        EXPECT_TRUE(k == lost || waitFor([&] { return left(k); }, 10)) << k << ":\n" << out;
 }
 
 }  // namespace
