@@ -52,6 +52,8 @@ void writeSafeProgressLine(const char *m, const char *v, const PairPlace &curren
         const PendingPair &p = handOnQueue[i];
         if (p.place.seq < oldest->seq) m = p.m, v = p.v, oldest = &p.place;
     }
+    const PendingPair &u = unrecordedPair;
+    if (u.place.seq >= 0 && u.place.seq < oldest->seq) m = u.m, v = u.v, oldest = &u.place;
     writeProgressLine(m, v, *oldest);
 }
 
@@ -81,7 +83,7 @@ RunEnd placePair(const char *m, const char *v, char letter, const PairPlace &pla
         const time_t now = std::time(nullptr);
         if (std::difftime(now, assignTimer) >= ASSIGN_TIMEOUT_S) {
             std::puts("----- time out waiting for assign -----");
-            appendUnevaluated(m, v);
+            if (!appendUnevaluated(m, v)) noteUnrecorded(m, v, place);
             return END_NONE;
         }
         if (trySend(m, v, letter, place, now)) {
@@ -108,9 +110,11 @@ RunEnd placeHandedOn() {
 }
 
 // The checks made before a pair is sent: signals, once a second the stop file, free memory and
-// the clients, every 10 seconds the progress line.
+// the clients, every 10 seconds the progress line. A result that could not be recorded ends
+// the run before anything else is evaluated.
 RunEnd checkBeforePair(const char *m, const char *v, const PairPlace &place, LoopState &loop) {
     if (sigintReceived) return END_SIGNAL;
+    if (recordFailed) return END_RECORD_FAILED;
     const time_t now = std::time(nullptr);
     if (std::difftime(now, loop.checkTimer) >= CHECK_INTERVAL_S) {
         if (isStop()) return END_STOP_FILE;
@@ -219,17 +223,20 @@ void settleLastPairs(int waitS) {
         if (open == 0 || signalCount != signals || std::difftime(now, start) >= waitS) break;
         nanosleep(&nap, nullptr);
     }
-    auto giveUp = [](const char *m, const char *v) {
-        appendUnevaluated(m, v);
+    auto giveUp = [](const char *m, const char *v, const PairPlace &place) {
+        if (!appendUnevaluated(m, v)) {
+            noteUnrecorded(m, v, place);
+            return;
+        }
         std::printf("\rpair M = %s, V = %s has no result; it is recorded in %s\n", m, v,
                     UNEVALUATED_FILE_NAME);
     };
     for (ClientInfo &c : clientInfoArr) {
         if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) && c.place.seq >= 0)
-            giveUp(c.lastM, c.lastV);
+            giveUp(c.lastM, c.lastV, c.place);
         c.unsettled = 0;
     }
-    for (int i = 0; i < handOnCount; ++i) giveUp(handOnQueue[i].m, handOnQueue[i].v);
+    for (int i = 0; i < handOnCount; ++i) giveUp(handOnQueue[i].m, handOnQueue[i].v, handOnQueue[i].place);
     handOnCount = 0;
     std::fflush(stdout);
 }

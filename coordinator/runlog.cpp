@@ -1,6 +1,11 @@
 // The run log's own lines and their reading back (see runlog.h).
 #include "runlog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -99,6 +104,7 @@ const char *endReasonText(RunEnd end) {
         case END_FARM_FAILED: return "farm not built";
         case END_NO_CLIENTS: return "no clients left";
         case END_UNREADABLE: return "formula file unreadable";
+        case END_RECORD_FAILED: return "record not written";
         default: return "?";
     }
 }
@@ -142,8 +148,16 @@ int readResumeFields(const char *arg, long values[6]) {
 }
 
 int readRunLog(const char *path, RunLogSummary *out) {
-    FILE *log = std::fopen(path, "r");
-    if (log == nullptr) return 0;
+    // Only a regular file, opened without waiting: a FIFO under the log's name blocks no reader.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0) return errno == ENOENT ? 0 : -1;
+    FILE *log = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r") : nullptr;
+    if (log == nullptr) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
     RunFacts last = {}, run = {};
     int runs = 0;
     char line[READ_SIZE];
@@ -151,7 +165,9 @@ int readRunLog(const char *path, RunLogSummary *out) {
     while (std::fgets(line, sizeof line, log) != nullptr) {
         bool lineStart = atLineStart;
         atLineStart = std::strchr(line, '\n') != nullptr;
-        if (!lineStart) continue;  // the rest of a line too long to be one of ours
+        // The rest of a line too long to be one of ours, or a last line without its line end:
+        // a line being written, or one whose writing failed, says nothing yet.
+        if (!lineStart || !atLineStart) continue;
         if (startsWith(line, START_PREFIX)) {
             if (run.positioned) last = run, ++runs;
             run = {};

@@ -31,12 +31,13 @@ enum RunEnd {
     END_FARM_FAILED,  // the mailboxes or clients could not be set up
     END_NO_CLIENTS,   // every key was given up after repeated client deaths
     END_UNREADABLE,   // a formula file could not be opened
+    END_RECORD_FAILED,  // a result could not be written to best.txt or unevaluated.txt
     END_BAD_RESUME,   // the resume argument was refused (the run never started)
 };
 
 // The reason's text in the "Run ended" line: "all done", "M count done", "stop file",
 // "low memory", "SIGINT", "SIGTERM", "SIGHUP", "farm not built", "no clients left",
-// "formula file unreadable".
+// "formula file unreadable", "record not written".
 const char *endReasonText(RunEnd end);
 
 // Logs and prints the progress line of the pair (m, v) at `place`, with the current numPassed.
@@ -68,5 +69,8 @@ struct RunLogSummary {
     long startTotal;       // pairs sent before the last run started
 };
 
-// Reads the log at `path`. Returns 1 and fills *out when the log holds a run; 0 otherwise.
+// Reads the log at `path`; only whole lines count (a last line without its line end is passed
+// over). Returns 1 and fills *out when the log holds a run; 0 when there is no log or it holds
+// no run; -1 when it cannot be read (errno set; EINVAL when it is not a regular file: a FIFO is
+// never waited on).
 int readRunLog(const char *path, RunLogSummary *out);

@@ -24,6 +24,11 @@ int finishRun(RunEnd end) {
         std::fflush(stdout);
     }
     if (end != END_FARM_FAILED) settleLastPairs(COLLECT_WAIT_S);
+    // A result that could not be recorded ends the run as a fault, and its continuation
+    // starts with that pair: the pairs after it are evaluated again, none is lost.
+    if (recordFailed) end = END_RECORD_FAILED;
+    if (unrecordedPair.place.seq >= 0 && unrecordedPair.place.seq < nextPair.place.seq)
+        nextPair = unrecordedPair;
     writeProgressLine(nextPair.m, nextPair.v, nextPair.place);
     writeEndLine(end);
 
@@ -32,6 +37,7 @@ int finishRun(RunEnd end) {
     if (end == END_FARM_FAILED) {
         // The clients started so far must not poll for ever.
         if (stopClients(clientInfoArr, 0, FAILED_FARM_WAIT_S)) reportUnconfirmed(clientInfoArr);
+        releaseMailboxes(clientInfoArr);
         std::fflush(stdout);
         return 1;
     }
@@ -39,7 +45,13 @@ int finishRun(RunEnd end) {
         std::puts("Timer expired! Exiting the loop");
         reportUnconfirmed(clientInfoArr);
     }
-    std::puts("\rall clients stopped and all shared memory freed. Exiting");
+    const int kept = releaseMailboxes(clientInfoArr);
+    if (kept == 0)
+        std::puts("\rall clients stopped and all shared memory freed. Exiting");
+    else
+        std::printf("\rall other clients stopped and their shared memory is freed; %d %s kept "
+                    "for the clients named above. Exiting\n",
+                    kept, kept == 1 ? "mailbox is" : "mailboxes are");
     std::fflush(stdout);
-    return end == END_NO_CLIENTS ? 1 : 0;
+    return end == END_NO_CLIENTS || end == END_RECORD_FAILED ? 1 : 0;
 }

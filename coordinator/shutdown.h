@@ -11,6 +11,7 @@ void sigint_handler(int signal);
 // Ends the run that `end` says ended: names a signal, settles the last pairs (waiting up to
 // COLLECT_WAIT_S seconds for replies), logs and prints the last progress line (the first pair
 // never sent) and the "Run ended" line, stops the clients (waiting up to STOP_LIMIT_S for their
-// confirmations) and returns the exit status: 1 when the farm could not be built or no client
-// was left, else 0.
+// confirmations), removes the mailboxes whose clients are gone and returns the exit status: 1
+// when the farm could not be built, no client was left or a result could not be recorded (the
+// run then ends "record not written", its continuation at the first such pair), else 0.
 int finishRun(RunEnd end);

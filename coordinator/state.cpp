@@ -23,6 +23,9 @@ int handOnCount;
 
 PendingPair nextPair;
 
+int recordFailed;
+PendingPair unrecordedPair = {{}, {}, 0, {0, 0, 0, 0, -1}};
+
 long minFreeKb = DEFAULT_MIN_FREE_KB;
 long mCountLimit;
 int keyBase = MB_KEY_BASE;

@@ -90,6 +90,7 @@ struct ClientInfo {
     char lastM[FORMULA_BUF_SIZE];  // the M last written into this mailbox
     char lastV[FORMULA_BUF_SIZE];  // the V last written into this mailbox
     int state;                   // a ClientState
+    int madeHere;                // 1 when this run set up the mailbox: it removes it at the end
     time_t startedAt;            // when the client was last started
     time_t sentAt;               // when the pair in the mailbox was written
     int restarts;                // replacement clients started for this key
@@ -108,6 +109,12 @@ extern int handOnCount;  // entries of handOnQueue in use, oldest first
 // ---- The first pair of the run never sent: where a continuation starts. Set by the start-up
 // to the start position (texts empty) and by the dispatch loop when it ends.
 extern PendingPair nextPair;
+
+// ---- The earliest pair whose result could not be written to its record file (best.txt or
+// unevaluated.txt, a full disk say). The run ends, and its continuation starts at this pair, so
+// that no result is lost; the pairs after it are evaluated again.
+extern int recordFailed;            // 1 once a record could not be written
+extern PendingPair unrecordedPair;  // that pair; place.seq is -1 while there is none
 
 // ---- Settings decided once at start-up (settings.cpp).
 extern long minFreeKb;     // free memory (kB) below which the search ends; QUARN_MIN_FREE_KB
