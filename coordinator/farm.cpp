@@ -46,8 +46,7 @@ int getMailbox(ClientInfo &c, long *others) {
         return 0;
     }
     const unsigned mode = ds.shm_perm.mode & 0777;
-    if (ds.shm_perm.uid != geteuid() || ds.shm_perm.cuid != geteuid() ||
-        (mode & ~MAILBOX_MODE_MAX) != 0) {
+    if (!isOwnMailbox(ds)) {
         std::printf("Error: the segment for key = %d is not a mailbox of this user (owner uid %u, "
                     "creator uid %u, mode %03o); remove it (ipcrm -M %d) or use other keys\n",
                     c.key, static_cast<unsigned>(ds.shm_perm.uid),
@@ -61,7 +60,18 @@ int getMailbox(ClientInfo &c, long *others) {
         return 0;
     }
     c.shm_ptr = static_cast<char *>(address);
+    c.madeHere = 1;
     return 1;
+}
+
+// Detaches record c's mailbox and removes the segment from the system (the kernel frees it once
+// nothing is attached any more).
+void freeMailbox(ClientInfo &c) {
+    if (c.shm_ptr != nullptr) shmdt(c.shm_ptr);
+    c.shm_ptr = nullptr;
+    if (c.madeHere && shmctl(c.shm_id, IPC_RMID, nullptr) != 0)
+        std::printf("\rcould not remove the mailbox of key %d: %s\n", c.key, std::strerror(errno));
+    c.madeHere = 0;
 }
 
 // Tells the clients of an earlier run still attached to the mailboxes to stop and waits until
@@ -215,6 +225,11 @@ void retireClient(ClientInfo &c) {
 
 }  // namespace
 
+int isOwnMailbox(const struct shmid_ds &ds) {
+    return ds.shm_perm.uid == geteuid() && ds.shm_perm.cuid == geteuid() &&
+           (ds.shm_perm.mode & 0777 & ~MAILBOX_MODE_MAX) == 0;
+}
+
 RunEnd buildFarm() {
     long others[MB_NUM_CLIENTS] = {};
     for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
@@ -308,14 +323,25 @@ int stopClients(ClientInfo *records, int graceS, int limitS) {
                 continue;
             }
             std::fflush(stdout);
-            shmdt(c.shm_ptr);
-            c.shm_ptr = nullptr;
+            freeMailbox(c);
             c.active = 0;
         }
         if (secondsSince(start) >= limitS) return 1;
         sleepSeconds(1);
         if (waiting == 0) return 0;
     }
+}
+
+int releaseMailboxes(ClientInfo *records) {
+    int kept = 0;
+    for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
+        ClientInfo &c = records[i];
+        if (c.active)
+            kept += c.madeHere;
+        else if (c.madeHere)
+            freeMailbox(c);
+    }
+    return kept;
 }
 
 void reportUnconfirmed(const ClientInfo *records) {

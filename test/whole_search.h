@@ -14,8 +14,10 @@ class FarmTest : public TempDirTest {
 protected:
     static void SetUpTestSuite();
     // Fails the test when a process still works in its directory (a client left behind would
-    // poll for ever), and ends those processes.
+    // poll for ever) or a segment is left, and ends those processes and removes the segments.
     void TearDown() override;
+    // The ids of the shared-memory segments in the test's IPC namespace.
+    static std::vector<int> segmentsLeft();
     // Processes whose working directory is `at` or lies below it.
     static std::vector<pid_t> processesIn(const std::string &at);
     // Formula files formulas_001.txt, ... in `at` with sizes[i] formulas each: f0, f1, ...

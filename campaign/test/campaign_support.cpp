@@ -1,9 +1,6 @@
 // Support of the campaign's process tests (see campaign_support.h).
 #include "campaign_support.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-
 #include <algorithm>
 #include <filesystem>
 
@@ -12,10 +9,7 @@
 
 void CampaignTest::SetUpTestSuite() {
     FarmTest::SetUpTestSuite();
-    char path[256];
-    keyLockPath(path, sizeof path, MB_KEY_BASE);
-    const int held = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);  // kept until the end
-    ASSERT_EQ(0, flock(held, LOCK_EX | LOCK_NB));
+    ASSERT_LE(0, lockKeyRange(MB_KEY_BASE));  // held until the test program ends
 }
 
 std::string CampaignTest::wrapperClient(const std::string &logs, const std::string &rule) {
