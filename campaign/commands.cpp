@@ -59,7 +59,13 @@ int planCommand(const std::string &campaign, const std::string &catalogue, long 
 
 int resumeArgumentCommand(const std::string &dir) {
     RunLogSummary s;
-    if (!readRunLog((dir + "/" + LOG_FILE_NAME).c_str(), &s)) {
+    const std::string log = dir + "/" + LOG_FILE_NAME;
+    const int found = readRunLog(log.c_str(), &s);
+    if (found < 0) {
+        std::fprintf(stderr, "quarnCampaign: %s\n", failure("cannot read", log).c_str());
+        return EXIT_ERROR;
+    }
+    if (found == 0) {
         std::printf("no search has run in %s\n", dir.c_str());
         return EXIT_NO_SEARCH;
     }

@@ -13,8 +13,10 @@
 #include <sstream>
 
 #include "catalogue.h"
+#include "constants.h"
 #include "files.h"
 #include "runlog.h"
+#include "settings.h"
 #include "state.h"
 #include "streams.h"
 
@@ -42,16 +44,77 @@ int countHere(const std::string &dir, std::vector<CatalogueFile> *files, std::st
         }
     }
     files->clear();
-    for (int i = 0; i < numFiles; ++i) files->push_back({filenames[i], 0, sizeOf(filenames[i])});
+    for (int i = 0; i < numFiles; ++i) {
+        files->push_back({filenames[i], 0, sizeOf(filenames[i]), ""});
+        if (files->back().bytes >= 0 && !fileDigest(filenames[i], &files->back().digest)) {
+            *error = failure("cannot read", dir + "/" + filenames[i]);
+            return 0;
+        }
+    }
     FormulaStream stream = {};
     resetStream(stream);
     while (getNextFormula(stream, STREAM_NEXT) != nullptr) ++(*files)[stream.presFileNum].formulas;
     if (stream.openFailed) {
+        // The stream has moved on to the file it could not open.
         *error = "cannot read " + dir + "/" + filenames[stream.presFileNum];
         getNextFormulaLine(stream, STREAM_REWIND);
         return 0;
     }
     return 1;
+}
+
+// The fields of a line split at single blanks; the last one takes the rest of the line.
+std::vector<std::string> splitFields(const std::string &line, std::size_t most) {
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    while (fields.size() + 1 < most && line.find(' ', at) != std::string::npos) {
+        fields.push_back(line.substr(at, line.find(' ', at) - at));
+        at = line.find(' ', at) + 1;
+    }
+    fields.push_back(line.substr(at));
+    return fields;
+}
+
+bool isNumber(const std::string &text, long min, long *value) {
+    return parseWholeNumber(text.c_str(), min, LONG_MAX, value) == 1;
+}
+
+// A digest as writePlan writes it: 16 lower-case hex digits.
+bool isDigest(const std::string &text) {
+    return text.size() == DIGEST_DIGITS &&
+           text.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// Reads one line of plan.txt into *plan, strictly: the fields writePlan writes and nothing
+// else. A catalogue line of a plan written before digests were kept has none.
+bool readPlanLine(const std::string &line, Plan *plan) {
+    const std::vector<std::string> f = splitFields(line, 5);
+    if (f[0] == "catalogue" && f.size() >= 2) {
+        plan->catalogue = line.substr(sizeof "catalogue");
+        return true;
+    }
+    if (f[0] == "m-per-unit") return f.size() == 2 && isNumber(f[1], 1, &plan->mPerUnit);
+    if (f[0] == "file" && f.size() >= 4) {
+        CatalogueFile file;
+        const bool digested = f.size() == 5 && isDigest(f[3]);
+        file.digest = digested ? f[3] : "";
+        file.name = digested ? f[4] : line.substr(f[0].size() + f[1].size() + f[2].size() + 3);
+        file.bytes = -1;  // an entry that is not a regular file is written as -1
+        const bool ok = isNumber(f[1], 0, &file.formulas) &&
+                        (f[2] == "-1" || isNumber(f[2], 0, &file.bytes)) &&
+                        file.name.starts_with(CATALOGUE_PREFIX);
+        plan->files.push_back(file);
+        return ok;
+    }
+    PlanUnit u = {};
+    long unit = -1;
+    const bool ok = f.size() == 4 && isNumber(f[0], 0, &unit) &&
+                    unit == static_cast<long>(plan->units.size()) &&
+                    readResumeFields(f[1].c_str(), u.resume) == 6 &&
+                    f[1] == resumeText(u.resume) && isNumber(f[2], 1, &u.mCount) &&
+                    isNumber(f[3], 0, &u.pairs);
+    plan->units.push_back(u);
+    return ok;
 }
 
 }  // namespace
@@ -123,7 +186,9 @@ int makePlan(const std::string &dir, long mPerUnit, Plan *plan, std::string *err
             before += plan->files[file++].formulas;
         PlanUnit unit = {{file, firstM - before, 0, 0, firstM * plan->formulas, 0},
                          std::min(mPerUnit, plan->formulas - firstM),
-                         firstM};
+                         firstM,
+                         0};
+        unit.pairs = unitPairs(*plan, unit);
         plan->units.push_back(unit);
     }
     return 1;
@@ -140,10 +205,10 @@ int writePlan(const std::string &path, const Plan &plan, std::string *error) {
                        " M formulas over " + std::to_string(plan.formulas) + " formulas, " +
                        std::to_string(planPairs(plan)) + " pairs\n";
     text += "catalogue " + plan.catalogue + "\n";
-    text += "# file <formulas> <bytes> <name>\n";
+    text += "# file <formulas> <bytes> <digest> <name>\n";
     for (const CatalogueFile &f : plan.files)
         text += "file " + std::to_string(f.formulas) + " " + std::to_string(f.bytes) + " " +
-                f.name + "\n";
+                (f.digest.empty() ? "" : f.digest + " ") + f.name + "\n";
     text += "m-per-unit " + std::to_string(plan.mPerUnit) + "\n";
     text += "# unit  resume argument  M count  pairs\n";
     for (std::size_t i = 0; i < plan.units.size(); ++i)
@@ -160,48 +225,28 @@ int readPlan(const std::string &path, Plan *plan, std::string *error) {
         return 0;
     }
     *plan = Plan();
-    std::istringstream in(text);
     int lineNo = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++lineNo;
-        std::istringstream fields(line);
-        std::string word;
-        fields >> word;
-        bool ok = true;
-        if (word.empty() || word[0] == '#') continue;
-        if (word == "catalogue") {
-            ok = line.size() > sizeof "catalogue";
-            if (ok) plan->catalogue = line.substr(sizeof "catalogue");
-        } else if (word == "file") {
-            CatalogueFile f;
-            ok = static_cast<bool>(fields >> f.formulas >> f.bytes) && fields.get() == ' ' &&
-                 std::getline(fields, f.name) && f.formulas >= 0;
-            plan->files.push_back(f);
-        } else if (word == "m-per-unit") {
-            ok = static_cast<bool>(fields >> plan->mPerUnit) && plan->mPerUnit > 0;
-        } else {
-            PlanUnit u = {};
-            std::string resume;
-            long pairs = 0;
-            ok = word == std::to_string(plan->units.size()) &&
-                 static_cast<bool>(fields >> resume >> u.mCount >> pairs) &&
-                 readResumeFields(resume.c_str(), u.resume) == 6;
-            plan->units.push_back(u);
-        }
-        if (!ok) {
-            *error = path + " line " + std::to_string(lineNo) + " is not a plan line: " + line;
+    for (std::size_t at = 0; at < text.size(); ++lineNo) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.empty() || line[0] == '#') continue;
+        if (!readPlanLine(line, plan)) {
+            *error = path + " line " + std::to_string(lineNo + 1) + " is not a plan line: " + line;
             return 0;
         }
     }
     for (const CatalogueFile &f : plan->files) plan->formulas += f.formulas;
     // Each unit must start where the one before it ended, the first at the catalogue's start,
-    // and the last must end at the catalogue's end.
+    // and the last must end at the catalogue's end; its pairs are its M formulas' pairs.
     long next = 0;
     for (std::size_t i = 0; i < plan->units.size(); ++i) {
         PlanUnit &u = plan->units[i];
         u.firstM = formulaIndex(*plan, u.resume[0], u.resume[1]);
         if (u.firstM != next || u.resume[2] != 0 || u.resume[3] != 0 ||
-            u.resume[4] != next * plan->formulas || u.mCount <= 0) {
+            u.resume[4] != next * plan->formulas || u.resume[5] != 0 || u.mCount <= 0 ||
+            u.pairs != unitPairs(*plan, u)) {
             *error = path + ": unit " + std::to_string(i) +
                      " does not start where the unit before it ends";
             return 0;
@@ -228,7 +273,10 @@ int checkCatalogue(const Plan &plan, std::string *error) {
         return 0;
     }
     for (const CatalogueFile &f : plan.files) {
-        if (sizeOf(dir + "/" + f.name) != f.bytes) {
+        std::string digest;
+        const std::string file = dir + "/" + f.name;
+        if (sizeOf(file) != f.bytes || (!f.digest.empty() && (!fileDigest(file, &digest) ||
+                                                               digest != f.digest))) {
             *error =
                 "the catalogue file " + dir + "/" + f.name + " has changed since it was planned";
             return 0;

@@ -18,6 +18,8 @@
 namespace {
 
 constexpr char ALL_DONE[] = "all done";
+constexpr char END_LINE_MARK[] = " end unit ";  // behind the time stamp
+const char *const OUTCOME_WORDS[] = {"", "done", "unfinished", "failed"};
 
 int isEndOfUnit(const Plan &plan, const PlanUnit &u, long mIndex) {
     return mIndex == u.firstM + u.mCount || (mIndex < 0 && &u == &plan.units.back());
@@ -39,10 +41,13 @@ int readUnitProgress(const Plan &plan, int unit, const std::string &dir, UnitPro
     out->mLeft = u.mCount;
     const std::string log = dir + "/" + LOG_FILE_NAME;
     RunLogSummary s;
-    if (!readRunLog(log.c_str(), &s)) return 1;
+    const int found = readRunLog(log.c_str(), &s);
+    if (found < 0) *error = failure("cannot read", log);
+    if (found <= 0) return found == 0;
     struct stat st;
     if (stat(log.c_str(), &st) == 0) out->logTime = st.st_mtime;
     out->started = 1;
+    out->runs = s.runs;
     out->ended = s.ended;
     out->endReason = s.endReason;
     out->startedAt = s.startedAt;
@@ -103,4 +108,29 @@ int prepareWorkDir(const Plan &plan, const std::string &dir, std::string *error)
 
 int appendTaskLine(const std::string &dir, const std::string &text, std::string *error) {
     return appendLine(dir + "/" + TASK_FILE_NAME, stampNow() + " " + text, error);
+}
+
+std::string taskEndLine(int unit, TaskOutcome outcome, const std::string &details) {
+    return "end unit " + std::to_string(unit) + " pid " + std::to_string(getpid()) + ": " +
+           OUTCOME_WORDS[outcome] + details;
+}
+
+TaskOutcome readTaskEnd(const std::string &dir, std::string *details) {
+    std::string text;
+    details->clear();
+    if (!readWhole(dir + "/" + TASK_FILE_NAME, &text) || text.empty() || text.back() != '\n')
+        return TASK_NONE;
+    text.pop_back();
+    const std::string line = text.substr(text.rfind('\n') + 1);
+    const std::size_t mark = line.find(END_LINE_MARK), colon = line.find(": ", mark);
+    if (mark == std::string::npos || colon == std::string::npos) return TASK_NONE;
+    const std::string said = line.substr(colon + 2);
+    for (int outcome = TASK_FAILED; outcome > TASK_NONE; --outcome) {
+        const std::string word = OUTCOME_WORDS[outcome];
+        if (said.compare(0, word.size(), word) == 0) {
+            *details = said.substr(word.size());
+            return static_cast<TaskOutcome>(outcome);
+        }
+    }
+    return TASK_NONE;
 }
