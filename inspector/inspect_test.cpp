@@ -79,7 +79,7 @@ class Files : public TempDirTest {};
 TEST_F(Files, PictureAndCsvOfTheSeedPairHoldItsSizeTextsColoursAndValues) {
     Inspection in;
     ASSERT_EQ(EXIT_EVALUATED, inspectPair(seed.c_str(), seed.c_str(), 0, &in));
-    ASSERT_EQ(0, drawPicture(path("seed.png").c_str(), seed.c_str(), seed.c_str(), in, 0));
+    ASSERT_EQ(0, drawPicture(path("seed.png").c_str(), 1, seed.c_str(), seed.c_str(), in, 0));
     PngView view;
     ASSERT_EQ(0, readPng(path("seed.png").c_str(), 1, &view));
     // Cells 489..511 (the zone 494..506 and 5 on each side) and 6 steps in blocks of 16 pixels:

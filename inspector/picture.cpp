@@ -137,7 +137,7 @@ void drawLegend(int y, int which, const ValueScale &scale) {
 
 }  // namespace
 
-int drawPicture(const char *path, const char *textM, const char *textV,
+int drawPicture(const char *path, int userNamed, const char *textM, const char *textV,
                 const Inspection &inspection, int allCells) {
     if (inspection.steps == 0) return 1;
     int zoneCells = inspection.lastCell - inspection.firstCell + 1;
@@ -179,6 +179,6 @@ int drawPicture(const char *path, const char *textM, const char *textV,
     const PngText texts[] = {{"Title", title},     {"Score", scoreText},
                              {"Steps", stepsText}, {"Reason", inspection.words},
                              {"Comment", comment}, {"Software", "quarnShow"}};
-    return writePng(path, canvasTbl, canvasWidth, canvasHeight, texts,
+    return writePng(path, userNamed, canvasTbl, canvasWidth, canvasHeight, texts,
                     static_cast<int>(sizeof texts / sizeof texts[0]));
 }

@@ -23,8 +23,10 @@ int showPair(const char *textM, const char *textV, const char *picturePath, cons
                 inspection.words);
     if (status != EXIT_EVALUATED) return status;
 
+    const int userNamed = picturePath != nullptr;
     if (!picturePath) picturePath = pictureName(textM, textV);
-    if (drawPicture(picturePath, textM, textV, inspection, allCells) != 0) return EXIT_IO_ERROR;
+    if (drawPicture(picturePath, userNamed, textM, textV, inspection, allCells) != 0)
+        return EXIT_IO_ERROR;
     std::printf("picture: %s (%d x %d)\n", picturePath, canvasWidth, canvasHeight);
     if (csvPath) {
         if (writeCsv(csvPath, inspection) != 0) return EXIT_IO_ERROR;

@@ -7,9 +7,9 @@
 
 #include "constants.h"
 
-// Fills filename (FILENAME_SIZE bytes) with the lowest "formulas_%03d.txt", n = 1..999, for
-// which stat fails. Returns 1 when one is free, 0 when all exist (filename then holds the
-// last name tried, formulas_999.txt).
+// Fills filename (FILENAME_SIZE bytes) with the lowest "formulas_%03d.txt", n = 1..999, that
+// names no entry (a link, even one that leads nowhere, takes its name). Returns 1 when one is
+// free, 0 when all exist (filename then holds the last name tried, formulas_999.txt).
 int freeFilename(char *filename);
 
 // Results of writeFormulaFile.
@@ -17,9 +17,10 @@ constexpr int WRITE_OK = 0;
 constexpr int WRITE_OPEN_FAILED = 1;
 constexpr int WRITE_CLOSE_FAILED = 2;
 
-// Opens filename for appending and writes one file's lines, taking each formula from
-// zindel(0, ...) as it is needed, through a large stdio buffer (flushed also when the
-// process exits midway, so an incomplete file keeps everything written up to then).
+// Creates filename (only a new file: a name taken meanwhile fails the open) and writes one
+// file's lines, taking each formula from zindel(0, ...) as it is needed, through a large stdio
+// buffer (flushed also when the process exits midway, so an incomplete file keeps everything
+// written up to then).
 // Returns WRITE_OK, WRITE_OPEN_FAILED, or WRITE_CLOSE_FAILED when a write, the last flush or
 // the close failed; the torn file is then removed (reported with perror if that fails too).
 int writeFormulaFile(const char *filename);

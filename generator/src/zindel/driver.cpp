@@ -16,6 +16,12 @@ int zindelMain(int argc, char **argv) {
             return 0;
         }
     } else {
+        // A formula never holds a blank, so two or more arguments cannot be one formula.
+        if (argc > 2)
+            fprintf(stderr,
+                    "zindel: %d arguments; it takes one formula to go on after (a formula has no "
+                    "blanks), or none: starting from the beginning\n",
+                    argc - 1);
         char none[] = "";
         zindel(1, none);
     }

@@ -1,7 +1,9 @@
 // Writing formula files: choosing a free name and writing one file's lines.
 #include "formula_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -12,14 +14,19 @@ int freeFilename(char *filename) {
     struct stat st;
     for (int n = 1; n <= MAX_FILE_NUM; n++) {
         snprintf(filename, FILENAME_SIZE, "formulas_%03d.txt", n);
-        if (stat(filename, &st) != 0) return 1;
+        if (lstat(filename, &st) != 0) return 1;  // a link, even a dangling one, takes the name
     }
     return 0;
 }
 
 int writeFormulaFile(const char *filename) {
-    FILE *fp = fopen(filename, "a");
-    if (fp == nullptr) return WRITE_OPEN_FAILED;
+    // Only a new file: nothing that took the name meanwhile (a link, say) is written through.
+    int fd = open(filename, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    FILE *fp = fd < 0 ? nullptr : fdopen(fd, "a");
+    if (fp == nullptr) {
+        if (fd >= 0) close(fd);
+        return WRITE_OPEN_FAILED;
+    }
     setvbuf(fp, fileBuf, _IOFBF, sizeof fileBuf);
     for (int line = 0; line < LINES_PER_FILE; line++) {
         for (int f = 0; f < FORMULAS_PER_LINE; f++) {
