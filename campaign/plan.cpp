@@ -44,9 +44,13 @@ int countHere(const std::string &dir, std::vector<CatalogueFile> *files, std::st
         }
     }
     files->clear();
+    // Every file must open as the coordinator's streams will open it (a link that leads nowhere
+    // does not); a regular file is read for its digest.
     for (int i = 0; i < numFiles; ++i) {
+        struct stat st;
         files->push_back({filenames[i], 0, sizeOf(filenames[i]), ""});
-        if (files->back().bytes >= 0 && !fileDigest(filenames[i], &files->back().digest)) {
+        if (stat(filenames[i], &st) != 0 ||
+            (files->back().bytes >= 0 && !fileDigest(filenames[i], &files->back().digest))) {
             *error = failure("cannot read", dir + "/" + filenames[i]);
             return 0;
         }
@@ -54,9 +58,8 @@ int countHere(const std::string &dir, std::vector<CatalogueFile> *files, std::st
     FormulaStream stream = {};
     resetStream(stream);
     while (getNextFormula(stream, STREAM_NEXT) != nullptr) ++(*files)[stream.presFileNum].formulas;
-    if (stream.openFailed) {
-        // The stream has moved on to the file it could not open.
-        *error = "cannot read " + dir + "/" + filenames[stream.presFileNum];
+    if (stream.openFailed) {  // a file that went away since: the stream rewound, so no name
+        *error = "cannot read a file of " + dir + " (it changed while it was counted)";
         getNextFormulaLine(stream, STREAM_REWIND);
         return 0;
     }

@@ -280,10 +280,12 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
             pid < 0 ? -1 : supervise(pid, outFd, errFd, campaign, work, dir, &lastError);
         // Until its records are back in the unit's folder, the scratch folder holds the only copy.
         bool copied = work == dir || copyRecords(work, dir, &error);
-        UnitProgress after;
+        // Done as the unit's folder has it; how the run ended as its own log says.
+        UnitProgress after, ran;
         const bool done = readUnitProgress(plan, unit, dir, &after, &error) && after.finished;
+        readUnitProgress(plan, unit, work, &ran, &error);
         bool failed = false;
-        std::string details = endDetails(before, after, status, lastError, &failed);
+        std::string details = endDetails(before, ran, status, lastError, &failed);
         if (!copied) {
             details += "; the records could not be copied back (" + error + "); scratch kept in " + work;
             failed = true;

@@ -1,7 +1,10 @@
 // The run records and probes against real files in a temporary directory.
 #include "records.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include "run_util.h"
 
@@ -15,6 +18,22 @@ TEST_F(RecordsTest, LogAndBestLines) {
     const std::pair<const char *, const char *> pairs[] = {{"a", "b"}, {"a\n", "b"}, {"a", "b\n"}, {"a\nb", "c"}};
     for (const auto &[m, v] : pairs) appendBest(std::string(m).data(), v);
     EXPECT_EQ("M = a, V = b\nM = a , V = b\nM = a, V = b\nM = a\nb, V = c\n", readFile("best.txt"));
+}
+
+TEST_F(RecordsTest, ARecordThatDoesNotFitIsTakenBackAndATornTailIsCutBeforeTheNext) {
+    writeFile("best.txt", "M = a, V = b\nM = c, V");  // an append that failed long ago
+    ASSERT_EQ(1, appendBest(std::string("e").data(), "f"));
+    rlimit old, small = {26 + 5, RLIM_INFINITY};  // room for five bytes of the next record
+    getrlimit(RLIMIT_FSIZE, &old);
+    small.rlim_max = old.rlim_max;
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    testing::internal::CaptureStdout();
+    const int written = appendBest(std::string("g").data(), "h");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(0, written);
+    EXPECT_EQ("Error writing best.txt\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("M = a, V = b\nM = e, V = f\n", readFile("best.txt"));
 }
 
 TEST_F(RecordsTest, UnwritableRecordsAreReportedWithoutWaitingAndStopIsAnyEntry) {

@@ -4,6 +4,7 @@
 #include <sys/shm.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -243,6 +244,38 @@ TEST_F(SearchFarmTest, APairNobodyTakesIsRecordedAndAClientThatNeverConfirmsIsNa
                    "all done");
     for (pid_t pid : processesIn(dir)) kill(pid, SIGKILL);  // the silent client, as expected
     for (int id : segmentsLeft()) shmctl(id, IPC_RMID, nullptr);
+}
+
+TEST_F(SearchFarmTest, APassThatCannotBeRecordedEndsTheRunAndItsContinuationRepeatsIt) {
+    writeCatalogue(dir, {6});
+    placeClient(dir, "pass=f2\ndelay_ms=20\n");
+    ASSERT_EQ(0, mkdir(path("best.txt").c_str(), 0700));  // as good as a full disk
+    RunResult r = runProgram(dir, {kQuarnMain}, kEnv);
+
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("Error opening best file\n"));
+    expectEndOfLog("log. M = f2, V = f0, fileM = 0, formulaM = 3, fileNumV = 0, formulaNumV = 1, total = 12,",
+                   "record not written");
+    ASSERT_EQ(0, rmdir(path("best.txt").c_str()));
+    EXPECT_EQ(0, runProgram(dir, {kQuarnMain, "0,2,0,0,12,0"}, kEnv).status);
+    EXPECT_EQ(6, count(readFile(path("best.txt")), "M = f2, V = f"));
+}
+
+TEST_F(SearchFarmTest, AnotherUserSearchesAfterRootAndAutoPassesOverRangesWithSegmentsNotItsOwn) {
+    writeCatalogue(dir, {3});
+    placeClient(dir, "");
+    auto env = kEnv;
+    env.push_back("QUARN_KEY_BASE=auto");
+    EXPECT_NE(std::string::npos, runProgram(dir, {kQuarnMain}, env).out.find("mailbox keys 1000 to 1049\n"));
+    const int left = shmget(MB_KEY_BASE + 10, MB_SIZE, IPC_CREAT | 0600);  // as from a killed run of root
+    ASSERT_EQ(0, chown(dir.c_str(), 65534, 65534));
+    std::filesystem::remove(path("logfile.txt"));
+    RunResult user = runProgram(dir, {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                      kQuarnMain}, env);
+
+    EXPECT_EQ(0, user.status) << user.err;
+    EXPECT_NE(std::string::npos, user.out.find("mailbox keys 1050 to 1099\n")) << user.out;
+    shmctl(left, IPC_RMID, nullptr);
 }
 
 TEST_F(SearchFarmTest, AnOutputPipeClosedEarlyDoesNotEndTheSearch) {

@@ -31,11 +31,13 @@ class GeneratorDriver : public TempDirTest {
 };
 
 TEST_F(GeneratorDriver, WritesTwentyFilesAtTheLowestFreeNumbers) {
-    writeFile(path(name(2)), "keep");
-    RunResult start = zindel({});
+    ASSERT_EQ(0, symlink(path("nowhere").c_str(), path(name(2)).c_str()));  // taken, not followed
+    RunResult start = zindel({"two", "arguments"});
     EXPECT_EQ(signature(1, 2), FIRST_RUN_SIGNATURE);
     EXPECT_EQ(start.out, names + "\nDone\n");
     EXPECT_EQ(start.status, 0);
+    EXPECT_NE(start.err.find("zindel: 2 arguments; it takes one formula"), std::string::npos);
+    EXPECT_EQ(readFile(path("nowhere")), "");
     // An empty formula to resume after reads back as the start.
     RunResult again = zindel({""});
     EXPECT_EQ(signature(22), FIRST_RUN_SIGNATURE);
