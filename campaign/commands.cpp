@@ -70,8 +70,8 @@ int resumeArgumentCommand(const std::string &dir) {
         return EXIT_NO_SEARCH;
     }
     // "M count done" ends a run, not its search: the rest of the catalogue follows.
-    if (std::strcmp(s.endReason, "all done") == 0) {
-        std::printf("finished: all done\n");
+    if (s.end == END_ALL_DONE) {
+        std::printf("finished: %s\n", endReasonText(END_ALL_DONE));
         return EXIT_FINISHED;
     }
     std::printf("%s\n", resumeText(s.resume).c_str());

@@ -34,14 +34,6 @@ constexpr int COPY_BACK_INTERVAL_S = 60;
 // second signal would cut short the coordinator's collection of the last replies.
 constexpr int FORWARD_GRACE_S = 2;
 constexpr int POLL_MS = 250;  // the runner's look at its coordinator, stop file and signals
-// The coordinator's line when it begins its shutdown after a signal.
-constexpr char CLOSING_MARK[] = "Now closing all processes.";
-
-// The free-memory threshold of a run, as scripts/search.sh chooses it: the coordinator's own
-// default while the machine has that much free, else a tenth of the machine's memory.
-constexpr long DEFAULT_MIN_FREE_KB_RULE = 32000000;
-constexpr long LOW_MEMORY_DIVISOR = 10;
-
 // ---- Status.
 constexpr int BAR_WIDTH = 40;  // characters of the progress bar
 constexpr double MAX_SHOWN_SECONDS = 100 * 365.25 * 86400;  // a longer time to go is not shown

@@ -14,7 +14,7 @@
 #include <ctime>
 
 #include "constants.h"
-#include "records.h"
+#include "runlog.h"
 
 namespace {
 

@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr char CATALOGUE_PREFIX[] = "formulas";  // the names the coordinator lists
-
 // The size of a regular file (following links), or -1 for any other entry.
 long sizeOf(const std::string &path) {
     struct stat st;
@@ -31,10 +29,9 @@ long sizeOf(const std::string &path) {
     return static_cast<long>(st.st_size);
 }
 
-// Lists and counts the catalogue of the working directory with the coordinator's own code.
-int countHere(const std::string &dir, std::vector<CatalogueFile> *files, std::string *error) {
-    numFiles = getFileNames();
-    sortFileNames(filenames, numFiles);
+// Lists and counts the catalogue of folder `dir` with the coordinator's own code.
+int countIn(const std::string &dir, std::vector<CatalogueFile> *files, std::string *error) {
+    buildCatalogue(dir.c_str());
     for (int i = 1; i < numFiles; ++i) {
         if (fileNameNumber(filenames[i - 1]) == fileNameNumber(filenames[i])) {
             *error = "the order of " + std::string(filenames[i - 1]) + " and " + filenames[i] +
@@ -48,10 +45,11 @@ int countHere(const std::string &dir, std::vector<CatalogueFile> *files, std::st
     // does not); a regular file is read for its digest.
     for (int i = 0; i < numFiles; ++i) {
         struct stat st;
-        files->push_back({filenames[i], 0, sizeOf(filenames[i]), ""});
-        if (stat(filenames[i], &st) != 0 ||
-            (files->back().bytes >= 0 && !fileDigest(filenames[i], &files->back().digest))) {
-            *error = failure("cannot read", dir + "/" + filenames[i]);
+        const std::string path = dir + "/" + filenames[i];
+        files->push_back({filenames[i], 0, sizeOf(path), ""});
+        if (stat(path.c_str(), &st) != 0 ||
+            (files->back().bytes >= 0 && !fileDigest(path, &files->back().digest))) {
+            *error = failure("cannot read", path);
             return 0;
         }
     }
@@ -122,18 +120,8 @@ bool readPlanLine(const std::string &line, Plan *plan) {
 
 }  // namespace
 
-int countFormulaNames(const std::string &dir) {
-    DIR *d = opendir(dir.c_str());
-    if (d == nullptr) return -1;
-    int n = 0;
-    while (const dirent *e = readdir(d))
-        if (std::strncmp(e->d_name, CATALOGUE_PREFIX, sizeof CATALOGUE_PREFIX - 1) == 0) ++n;
-    closedir(d);
-    return n;
-}
-
 int countCatalogue(const std::string &dir, std::vector<CatalogueFile> *files, std::string *error) {
-    const int names = countFormulaNames(dir);
+    const int names = countCatalogueNames(dir.c_str());
     if (names < 0) {
         *error = failure("cannot list", dir);
         return 0;
@@ -144,19 +132,7 @@ int countCatalogue(const std::string &dir, std::vector<CatalogueFile> *files, st
                  " of them in no fixed order";
         return 0;
     }
-    int back = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (back < 0 || chdir(dir.c_str()) != 0) {
-        *error = failure("cannot enter", dir);
-        if (back >= 0) close(back);
-        return 0;
-    }
-    int ok = countHere(dir, files, error);
-    if (fchdir(back) != 0) {
-        *error = failure("cannot return from", dir);
-        ok = 0;
-    }
-    close(back);
-    return ok;
+    return countIn(dir, files, error);
 }
 
 long formulaIndex(const Plan &plan, long fileNum, long skip) {
@@ -265,7 +241,7 @@ int readPlan(const std::string &path, Plan *plan, std::string *error) {
 
 int checkCatalogue(const Plan &plan, std::string *error) {
     const std::string dir = plan.catalogue;
-    const int names = countFormulaNames(dir);
+    const int names = countCatalogueNames(dir.c_str());
     if (names < 0) {
         *error = failure("cannot list the catalogue", dir);
         return 0;

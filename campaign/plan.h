@@ -43,10 +43,6 @@ struct Plan {
     std::vector<PlanUnit> units;
 };
 
-// The entries of `dir` whose names the coordinator lists as formula files (they begin with
-// "formulas"), or -1 when it cannot be listed.
-int countFormulaNames(const std::string &dir);
-
 // Counts the formula files of folder `dir` as quarnMain started there would read them.
 // Returns 1 and fills *files; 0 with *error set when the folder cannot be used or its file
 // order is not fixed (more catalogue names than the coordinator takes, or two names with the

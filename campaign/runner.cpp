@@ -2,7 +2,6 @@
 #include "runner.h"
 
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,8 +17,11 @@
 #include "constants.h"
 #include "context.h"
 #include "files.h"
+#include "lock_file.h"
 #include "process.h"
 #include "records.h"
+#include "settings.h"
+#include "shutdown.h"
 #include "unit.h"
 
 namespace {
@@ -33,51 +35,28 @@ std::string hostName() {
     return host;
 }
 
-// The unit's lock, held open for as long as the run lasts: a regular file of this user, never
-// followed through a link. Returns the descriptor, or -1 with *error naming the holder.
+// The unit's lock, held open for as long as the run lasts. Returns the descriptor, or -1 with
+// *error naming the holder.
 int lockUnit(const std::string &dir, int unit, std::string *error) {
     const std::string path = dir + "/" + UNIT_LOCK_NAME;
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
-        *error = fd < 0 ? failure("cannot open", path) : path + " is not a file of this user";
-        if (fd >= 0) close(fd);
-        return -1;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        std::string holder;
-        readWhole(path, &holder);
-        *error = "unit " + std::to_string(unit) + " is being run already (" +
-                 plainLine(holder) + ")";
-        close(fd);
-        return -1;
-    }
-    const std::string text = "host " + hostName() + " pid " + std::to_string(getpid()) + "\n";
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, text.data(), text.size(), 0) < 0)
-        std::fprintf(stderr, "quarnCampaign: %s\n", failure("cannot write", path).c_str());
-    return fd;
+    const std::string holder = "host " + hostName() + " pid " + std::to_string(getpid()) + "\n";
+    char said[TEXT_SIZE];
+    const int fd = takeLockFile(path.c_str(), 0644, holder.c_str(), said, sizeof said);
+    if (fd == LOCK_HELD_ELSEWHERE)
+        *error = "unit " + std::to_string(unit) + " is being run already (" + said + ")";
+    else if (fd < 0)
+        *error = "cannot use " + path + ": " + said;
+    return fd < 0 ? -1 : fd;
 }
 
-// A value of /proc/meminfo in kB ("MemTotal:"), or 0.
-long meminfo(const char *label) {
-    std::string text;
-    if (!readWhole(MEMINFO_PATH, &text)) return 0;
-    std::size_t at = text.find(label);
-    return at == std::string::npos ? 0 : std::atol(text.c_str() + at + std::strlen(label));
-}
-
-// The free-memory threshold of a run as scripts/search.sh chooses it: the variable when it is
-// set; else the coordinator's default while the machine has that much free memory; else a
-// tenth of its memory, passed in *env. Returns the text task.txt records.
+// The free-memory threshold of a run: the variable when it is set, else the rule scripts and
+// campaigns follow (fittingMinFreeKb), passed in *env. Returns the text task.txt records.
 std::string memoryThreshold(std::vector<std::string> *env) {
-    if (const char *set = std::getenv("QUARN_MIN_FREE_KB"))
-        return std::string(set) + " kB (QUARN_MIN_FREE_KB as set)";
-    if (memLeft() >= DEFAULT_MIN_FREE_KB_RULE)
-        return std::to_string(DEFAULT_MIN_FREE_KB_RULE) + " kB (the coordinator's default)";
-    const long kb = meminfo("MemTotal:") / LOW_MEMORY_DIVISOR;
-    env->push_back("QUARN_MIN_FREE_KB=" + std::to_string(kb));
-    return std::to_string(kb) + " kB (a tenth of the machine's memory: less than " +
-           std::to_string(DEFAULT_MIN_FREE_KB_RULE) + " kB free)";
+    if (const char *set = std::getenv(MIN_FREE_KB_VAR))
+        return std::string(set) + " kB (" + MIN_FREE_KB_VAR + " as set)";
+    const std::string chosen = chosenThreshold();
+    env->push_back(std::string(MIN_FREE_KB_VAR) + "=" + chosen.substr(0, chosen.find(' ')));
+    return chosen;
 }
 
 // Copies the coordinator's records from folder `from` to folder `to`, each atomically. The log
@@ -146,7 +125,7 @@ void relay(int &fd, FILE *to, std::string *tail, std::size_t keep) {
 // receives the last line it wrote to standard error.
 int supervise(pid_t pid, int outFd, int errFd, const std::string &campaign,
               const std::string &work, const std::string &dir, std::string *lastError) {
-    const std::string mark = CLOSING_MARK;
+    const std::string mark = CLOSING_WORDS;
     std::string tail;       // the end of the output so far, to find the mark across reads
     std::string errors;     // the end of its standard error
     bool closing = false;   // the coordinator announced its shutdown
@@ -209,7 +188,7 @@ std::string endDetails(const UnitProgress &before, const UnitProgress &after, in
                        const std::string &lastError, bool *failed) {
     std::string details;
     const bool ran = after.runs > before.runs;
-    if (ran && !after.endReason.empty()) details += " (" + after.endReason + ")";
+    if (ran && !after.endText.empty()) details += " (" + after.endText + ")";
     *failed = true;
     if (status == -1) {
         details += ", the coordinator could not be run";
@@ -254,10 +233,13 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
                !prepareWorkDir(plan, work, &error)) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
     } else {
-        std::vector<std::string> env = {"QUARN_M_COUNT=" + std::to_string(before.mLeft)};
+        std::vector<std::string> env = {std::string(M_COUNT_VAR) + "=" +
+                                        std::to_string(before.mLeft)};
         std::string settings = "free-memory threshold " + memoryThreshold(&env);
-        if (onNode && !std::getenv("QUARN_CLIENT_SUDO")) env.push_back("QUARN_CLIENT_SUDO=0");
-        if (onNode && !std::getenv("QUARN_KEY_BASE")) env.push_back("QUARN_KEY_BASE=auto");
+        if (onNode && !std::getenv(CLIENT_SUDO_VAR))
+            env.push_back(std::string(CLIENT_SUDO_VAR) + "=0");
+        if (onNode && !std::getenv(KEY_BASE_VAR))
+            env.push_back(std::string(KEY_BASE_VAR) + "=" + KEY_BASE_AUTO);
         const char *job = std::getenv("SLURM_ARRAY_JOB_ID");
         const char *task = std::getenv("SLURM_ARRAY_TASK_ID");
         const std::string resume = resumeText(before.resume);
@@ -268,9 +250,9 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
             ": resume " + resume + ", M count " + std::to_string(before.mLeft) + ", " + settings;
         if (!appendTaskLine(dir, start, &error))
             std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
-        std::printf("unit %d in %s: %ld of %ld pairs done, resume %s with QUARN_M_COUNT=%ld, %s\n",
-                    unit, work.c_str(), before.pairsDone, unitPairs(plan, plan.units[unit]),
-                    resume.c_str(), before.mLeft, settings.c_str());
+        std::printf("unit %d in %s: %ld of %ld pairs done, resume %s with %s=%ld, %s\n", unit,
+                    work.c_str(), before.pairsDone, unitPairs(plan, plan.units[unit]),
+                    resume.c_str(), M_COUNT_VAR, before.mLeft, settings.c_str());
         std::fflush(stdout);
 
         int outFd = -1, errFd = -1;
@@ -304,6 +286,16 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
     }
     close(lock);
     return result;
+}
+
+std::string chosenThreshold() {
+    int fallback = 0;
+    const long kb = fittingMinFreeKb(&fallback);
+    return std::to_string(kb) + " kB (" +
+           (fallback ? "a tenth of the machine's memory: less than " +
+                           std::to_string(DEFAULT_MIN_FREE_KB) + " kB free"
+                     : std::string("the coordinator's default")) +
+           ")";
 }
 
 int runUnits(const std::string &campaign, const Plan &plan, int first, int last) {

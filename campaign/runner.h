@@ -37,3 +37,8 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
 // Runs units first..last in order on this machine, skipping finished ones; stops at the first
 // that does not finish. Returns as runUnit, EXIT_OK when all are done.
 int runUnits(const std::string &campaign, const Plan &plan, int first, int last);
+
+// The free-memory threshold a run takes when QUARN_MIN_FREE_KB is not set (fittingMinFreeKb):
+// "<kB> kB (<why>)", for example "2410500 kB (a tenth of the machine's memory: less than
+// 32000000 kB free)".
+std::string chosenThreshold();

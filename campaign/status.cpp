@@ -9,6 +9,7 @@
 #include "constants.h"
 #include "files.h"
 #include "records.h"
+#include "runlog.h"
 #include "slurm.h"
 #include "unit.h"
 
@@ -16,10 +17,6 @@ namespace {
 
 enum UnitState { UNIT_DONE, UNIT_RUNNING, UNIT_WAITING, UNIT_FAILED, UNIT_STATES };
 const char *const STATE_NAMES[UNIT_STATES] = {"done", "running", "waiting", "failed"};
-
-// End reasons of runs that stopped for a fault rather than on request.
-const char *const FAULT_REASONS[] = {"farm not built", "no clients left",
-                                     "formula file unreadable", "record not written"};
 
 UnitState classify(const UnitProgress &p, const std::string &queued, const std::string &dir,
                    time_t now, std::string *note) {
@@ -43,10 +40,8 @@ UnitState classify(const UnitProgress &p, const std::string &queued, const std::
         return UNIT_FAILED;
     }
     if (!p.started) return UNIT_WAITING;
-    *note = "ended: " + p.endReason;
-    for (const char *fault : FAULT_REASONS)
-        if (p.endReason == fault) return UNIT_FAILED;
-    return UNIT_WAITING;
+    *note = "ended: " + p.endText;
+    return isFaultEnd(p.end) ? UNIT_FAILED : UNIT_WAITING;
 }
 
 // The time to go at `rate`, as "about 4h 13m to go at this rate"; empty when it is no time a

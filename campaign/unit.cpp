@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "catalogue.h"
 #include "constants.h"
 #include "context.h"
 #include "files.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr char ALL_DONE[] = "all done";
 constexpr char END_LINE_MARK[] = " end unit ";  // behind the time stamp
 const char *const OUTCOME_WORDS[] = {"", "done", "unfinished", "failed"};
 
@@ -48,8 +48,9 @@ int readUnitProgress(const Plan &plan, int unit, const std::string &dir, UnitPro
     if (stat(log.c_str(), &st) == 0) out->logTime = st.st_mtime;
     out->started = 1;
     out->runs = s.runs;
-    out->ended = s.ended;
-    out->endReason = s.endReason;
+    out->ended = s.end != END_NONE;
+    out->end = s.end;
+    out->endText = s.endText;
     out->startedAt = s.startedAt;
     out->endedAt = s.endedAt;
     out->runPairs = s.resume[4] - s.startTotal;
@@ -58,7 +59,7 @@ int readUnitProgress(const Plan &plan, int unit, const std::string &dir, UnitPro
     // The continuation's M formula, counted from the catalogue's start; after the last M of
     // the catalogue the M file number is one past the last file.
     const long mIndex =
-        out->endReason == ALL_DONE ? -1 : formulaIndex(plan, s.resume[0], s.resume[1]);
+        s.end == END_ALL_DONE ? -1 : formulaIndex(plan, s.resume[0], s.resume[1]);
     if (s.finished && isEndOfUnit(plan, u, mIndex)) {
         out->finished = 1;
         out->mLeft = 0;
@@ -95,7 +96,7 @@ int prepareWorkDir(const Plan &plan, const std::string &dir, std::string *error)
             return 0;
         }
     }
-    if (countFormulaNames(dir) != static_cast<int>(plan.files.size())) {
+    if (countCatalogueNames(dir.c_str()) != static_cast<int>(plan.files.size())) {
         *error = dir + " holds formula files of its own; the coordinator would take them too";
         return 0;
     }

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "plan.h"
+#include "runlog.h"
 
 // Where a unit's search stands, read from its logfile.txt against the plan.
 struct UnitProgress {
@@ -24,7 +25,8 @@ struct UnitProgress {
     int runs = 0;           // runs of the unit that positioned their streams
     int finished = 0;       // every pair of the unit has a result
     int ended = 0;          // the last run ended in order (it wrote its "Run ended" line)
-    std::string endReason;  // that line's reason
+    RunEnd end = END_NONE;  // how it ended (END_NONE without an orderly end)
+    std::string endText;    // that line's reason, as it stands there
     long resume[6] = {};    // the resume argument that continues the unit
     long mLeft = 0;         // M formulas from the continuation to the unit's end
     long pairsDone = 0;     // pairs of the unit before the continuation

@@ -90,7 +90,7 @@ void detachMailbox() {
     mailbox = nullptr;
 }
 
-void decidePolling() { yieldWhenIdle = sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0; }
+void decidePolling() { yieldWhenIdle = mbYieldWhenIdle(); }
 
 int serveRequests() {
     int idlePollsLeft = IDLE_POLLS_PER_CLOCK_LOOK;  // countdown to the next look at the clock

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <sys/shm.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstddef>
@@ -38,6 +39,10 @@ constexpr std::size_t MB_SIZE = 1000;  // bytes per segment; both sides ask for 
 // Processes that poll in a full farm: the 50 clients and the coordinator. With fewer
 // processors online, both sides yield the processor after a poll that finds nothing to do.
 constexpr long POLLERS = MB_NUM_CLIENTS + 1;
+
+// 1 when a poll that finds nothing to do should give the processor to the processes that have
+// work: this machine has fewer processors online than there are pollers.
+inline int mbYieldWhenIdle() { return sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0; }
 
 constexpr char MB_WRITING = 'x';
 constexpr char MB_RUN = 'r';

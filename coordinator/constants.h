@@ -12,6 +12,9 @@ static_assert(LINE_BUF_SIZE == FORMULA_BUF_SIZE, "a formula can be as long as a 
 constexpr int SHORT_LINE_LEN = 3;            // a line this short gives only its first formula
 
 constexpr std::size_t LOG_LINE_SIZE = 2 * LINE_BUF_SIZE + 256;  // the longest log line built
+// "y%04dm%02dd%02d %02d:%02d:%02d": 20 bytes for real dates; room for six ints of any width.
+constexpr std::size_t STAMP_SIZE = 80;
+constexpr std::size_t END_TEXT_SIZE = 32;  // a reason read back from a "Run ended" line
 
 constexpr int CHECK_INTERVAL_S = 1;          // stop-file and free-memory checks
 constexpr int PROGRESS_INTERVAL_S = 10;      // the "log. M = ..." progress line
@@ -23,6 +26,7 @@ constexpr int STOP_LIMIT_S = 55;             // longest wait for stop confirmati
 constexpr int FAILED_FARM_WAIT_S = 5;        // wait for confirmations when the farm cannot be built
 
 constexpr long DEFAULT_MIN_FREE_KB = 32000000;  // the search goes on while free memory >= this
+constexpr long LOW_MEMORY_DIVISOR = 10;  // below it, scripts and campaigns stop at MemTotal / 10
 constexpr long SELFTEST_AT_TOTAL = 500;      // the pair written while totalFormulas is 500 is 't'
 
 // A resumed total (pairs or passes) above this is refused: the counts must be able to grow for

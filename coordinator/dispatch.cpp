@@ -23,14 +23,8 @@ struct LoopState {
     int memoryLineWritten; // 1 once the "Memory too low" line has been written
 };
 
-char lineBuf[LOG_LINE_SIZE];  // the memory line is built here
-
-void writeMemoryLine(LoopState &loop) {
-    char stamp[STAMP_SIZE];
-    formatLocalTime(stamp, std::time(nullptr));
-    std::snprintf(lineBuf, sizeof lineBuf, "**** Memory too low: %s Exiting ****\n", stamp);
-    logAppend(lineBuf);
-    std::fputs(lineBuf, stdout);
+void noteMemoryLow(LoopState &loop) {
+    writeMemoryLine();
     loop.memoryLineWritten = 1;
 }
 
@@ -120,7 +114,7 @@ RunEnd checkBeforePair(const char *m, const char *v, const PairPlace &place, Loo
         if (isStop()) return END_STOP_FILE;
         loop.freeKb = memLeft();
         if (loop.freeKb < minFreeKb) {
-            writeMemoryLine(loop);
+            noteMemoryLow(loop);
             return END_LOW_MEMORY;
         }
         loop.checkTimer = now;
@@ -186,7 +180,7 @@ RunEnd runSearch() {
             end = END_STOP_FILE;
         } else if (loop.freeKb < minFreeKb) {
             // A reading below the threshold before the first pass is reported like any other.
-            if (!loop.memoryLineWritten) writeMemoryLine(loop);
+            if (!loop.memoryLineWritten) noteMemoryLow(loop);
             end = END_LOW_MEMORY;
         } else {
             ++mTaken;

@@ -22,15 +22,6 @@ namespace {
 constexpr int COMMAND_SIZE = 64;  // "sudo ./quarnClient <key> &"
 const timespec AWAIT_NAP = {0, 10 * 1000 * 1000};  // between looks while clients start or stop
 
-char faultLine[LOG_LINE_SIZE];     // fault lines are built here
-
-// Logs and prints the line built in faultLine.
-void reportFault() {
-    logAppend(faultLine);
-    std::printf("\r%s", faultLine);
-    std::fflush(stdout);
-}
-
 // Gets record c's segment, checks that it is this user's own, and attaches it. *others receives
 // the number of processes attached before this one. Returns 0 after printing the failure.
 int getMailbox(ClientInfo &c, long *others) {
@@ -182,25 +173,21 @@ void handOn(const ClientInfo &c) {
 // restarts.
 void replaceClient(ClientInfo &c, time_t now, const char *what, int replace) {
     if (!settleReply(c, mbLoadLetter(c.shm_ptr)) && c.unsettled && c.place.seq >= 0) {
-        std::snprintf(faultLine, sizeof faultLine,
-                      "client %d %s; its pair M = %s, V = %s is handed on\n", c.key, what, c.lastM,
-                      c.lastV);
+        writeFaultLine("client %d %s; its pair M = %s, V = %s is handed on\n", c.key, what,
+                       c.lastM, c.lastV);
         handOn(c);
     } else {
-        std::snprintf(faultLine, sizeof faultLine, "client %d %s\n", c.key, what);
+        writeFaultLine("client %d %s\n", c.key, what);
     }
     c.unsettled = 0;
-    reportFault();
     if (!replace) {
         c.state = CLIENT_GIVEN_UP;
         c.active = 0;
         return;
     }
     if (c.restarts == MAX_CLIENT_RESTARTS) {
-        std::snprintf(faultLine, sizeof faultLine,
-                      "client %d has failed %d times since its first start; key %d is given up\n",
-                      c.key, MAX_CLIENT_RESTARTS + 1, c.key);
-        reportFault();
+        writeFaultLine("client %d has failed %d times since its first start; key %d is given up\n",
+                       c.key, MAX_CLIENT_RESTARTS + 1, c.key);
         c.state = CLIENT_GIVEN_UP;
         c.active = 0;
         return;
@@ -212,11 +199,9 @@ void replaceClient(ClientInfo &c, time_t now, const char *what, int replace) {
 // Record c's client has held its pair too long: the pair is handed on and the client is told
 // to stop; it is replaced once it has gone.
 void retireClient(ClientInfo &c) {
-    std::snprintf(faultLine, sizeof faultLine,
-                  "client %d has held its pair M = %s, V = %s for %d s; the pair is handed on and "
-                  "the client told to stop\n",
-                  c.key, c.lastM, c.lastV, holdLimitS);
-    reportFault();
+    writeFaultLine("client %d has held its pair M = %s, V = %s for %d s; the pair is handed on and "
+                   "the client told to stop\n",
+                   c.key, c.lastM, c.lastV, holdLimitS);
     if (c.place.seq >= 0) handOn(c);
     c.unsettled = 0;
     c.state = CLIENT_RETIRING;

@@ -1,19 +1,17 @@
 // The key lock (see keylock.h).
 #include "keylock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/shm.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include "farm.h"
+#include "lock_file.h"
 #include "state.h"
 
 namespace {
@@ -45,42 +43,20 @@ int lockFolder(char *out, std::size_t size) {
     return 1;
 }
 
-// Copies the holder's line into out as plain characters: anything else becomes '?'.
-void plainText(char *out, const char *text, std::size_t n) {
-    std::size_t i = 0;
-    for (; i < n && text[i] != '\0' && text[i] != '\n'; ++i)
-        out[i] = std::isprint(static_cast<unsigned char>(text[i])) ? text[i] : '?';
-    out[i] = '\0';
-}
-
 // Tries to lock the range at `base`. On LOCK_BUSY, holder receives the holder's line.
 LockResult tryLock(int base, char *holder, std::size_t holderSize) {
     char path[PATH_MAX];
     if (!keyLockPath(path, sizeof path, base)) return LOCK_FAILED;
-    int fd = open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
-        std::fprintf(stderr, "quarnMain: cannot use the key lock %s: %s\n", path,
-                     fd < 0 ? std::strerror(errno) : "not a file of this user");
-        if (fd >= 0) close(fd);
-        return LOCK_FAILED;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        int error = errno;
-        char text[LOCK_TEXT_SIZE];
-        ssize_t n = error == EWOULDBLOCK ? pread(fd, text, holderSize - 1, 0) : -1;
-        plainText(holder, text, n > 0 ? static_cast<std::size_t>(n) : 0);
-        close(fd);
-        if (error == EWOULDBLOCK) return LOCK_BUSY;
-        std::fprintf(stderr, "quarnMain: cannot lock %s: %s\n", path, std::strerror(error));
-        return LOCK_FAILED;
-    }
     char text[LOCK_TEXT_SIZE];
     char cwd[PATH_MAX];
     if (getcwd(cwd, sizeof cwd) == nullptr) std::strcpy(cwd, "?");
-    int len = std::snprintf(text, sizeof text, "process %d in %s\n", static_cast<int>(getpid()), cwd);
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, text, static_cast<std::size_t>(len), 0) != len)
-        std::fprintf(stderr, "quarnMain: cannot write %s: %s\n", path, std::strerror(errno));
+    std::snprintf(text, sizeof text, "process %d in %s\n", static_cast<int>(getpid()), cwd);
+    const int fd = takeLockFile(path, 0600, text, holder, holderSize);
+    if (fd == LOCK_HELD_ELSEWHERE) return LOCK_BUSY;
+    if (fd < 0) {
+        std::fprintf(stderr, "quarnMain: cannot use the key lock %s: %s\n", path, holder);
+        return LOCK_FAILED;
+    }
     keyLockFd = fd;
     return LOCK_TAKEN;
 }

@@ -6,10 +6,12 @@
 #include "settings.h"
 #include "shutdown.h"
 #include "startup.h"
+#include "timing.h"
 
 int main(int argc, char **argv) {
     readSettings();
     if (!claimKeys()) return 1;
+    installSignalHandlers();
     RunEnd end = startUp(argc, argv);
     if (end == END_BAD_RESUME) return 0;
     if (end == END_NONE) end = buildFarm();

@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "constants.h"
+#include "pair_line.h"
 
 namespace {
 
@@ -71,12 +73,10 @@ std::size_t lineLength(int built) {
     return built < static_cast<int>(LOG_LINE_SIZE) ? static_cast<std::size_t>(built) : LOG_LINE_SIZE - 1;
 }
 
-// Appends the pair line "M = %s, V = %s\n" (no LF of its own when v already ends with one).
+// Appends the pair line of (m, v) to the record file `name`.
 int appendPair(const char *name, const char *m, const char *v, const char *openFailure) {
     char line[LOG_LINE_SIZE];
-    const char *format = endsWithNewLine(v) ? "M = %s, V = %s" : "M = %s, V = %s\n";
-    return appendRecord(name, line, lineLength(std::snprintf(line, sizeof line, format, m, v)),
-                        openFailure);
+    return appendRecord(name, line, formatPairLine(line, sizeof line, m, v), openFailure);
 }
 
 }  // namespace
@@ -109,7 +109,7 @@ int appendUnevaluated(const char *m, const char *v) {
     return appendPair(UNEVALUATED_FILE_NAME, m, v, "Error opening unevaluated file");
 }
 
-long memLeftFrom(const char *path) {
+long meminfoKb(const char *path, const char *label) {
     FILE *info = std::fopen(path, "r");
     if (info == nullptr) {
         char what[MEMINFO_LINE_SIZE];
@@ -118,24 +118,20 @@ long memLeftFrom(const char *path) {
         return 0;
     }
     char line[MEMINFO_LINE_SIZE];
-    long freeKb = 0;
+    const std::size_t len = std::strlen(label);
+    long kb = 0;
     while (std::fgets(line, sizeof line, info) != nullptr) {
-        long value;
-        if (std::sscanf(line, "MemFree: %ld", &value) == 1) {
-            freeKb = value;
-            break;
-        }
+        char *end = nullptr;
+        if (std::strncmp(line, label, len) != 0 || line[len] != ':') continue;
+        const long value = std::strtol(line + len + 1, &end, 10);
+        if (end == line + len + 1) continue;  // a line with the label but no number
+        kb = value;
+        break;
     }
     std::fclose(info);
-    return freeKb;
+    return kb;
 }
+
+long memLeftFrom(const char *path) { return meminfoKb(path, "MemFree"); }
 
 long memLeft() { return memLeftFrom(MEMINFO_PATH); }
-
-void formatLocalTime(char (&out)[STAMP_SIZE], time_t when) {
-    out[0] = '\0';
-    struct tm local;
-    if (localtime_r(&when, &local) == nullptr) return;
-    std::snprintf(out, STAMP_SIZE, "y%04dm%02dd%02d %02d:%02d:%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-}

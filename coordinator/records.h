@@ -23,8 +23,6 @@ constexpr char UNEVALUATED_FILE_NAME[] = "unevaluated.txt";
 constexpr char STOP_FILE_NAME[] = "stop.txt";
 constexpr char MEMINFO_PATH[] = "/proc/meminfo";
 constexpr int MEMINFO_LINE_SIZE = 256;  // a /proc/meminfo line is read 255 bytes at a time
-// "y%04dm%02dd%02d %02d:%02d:%02d": 20 bytes for real dates; room for six ints of any width.
-constexpr std::size_t STAMP_SIZE = 80;
 
 // Appends `text` to logfile.txt as one line: unchanged when it ends with LF, else followed by
 // LF. Returns 1; 0 after printing "Error opening logfile" or "Error writing logfile.txt".
@@ -56,6 +54,8 @@ long memLeft();
 // memLeft over the file at `path` (perror "Failed to open <path>" when it cannot be opened).
 long memLeftFrom(const char *path);
 
-// Writes the local time of `when` as "y%04dm%02dd%02d %02d:%02d:%02d" (year, month 1-12, day,
-// hour, minute, second) into `out`; an empty text when the time cannot be converted.
-void formatLocalTime(char (&out)[STAMP_SIZE], time_t when);
+// The number of the first line of the meminfo file at `path` that begins with `label`, a colon
+// and a number ("MemFree", "MemTotal"): kB. 0 when there is none (the file cannot be opened:
+// perror "Failed to open <path>").
+long meminfoKb(const char *path, const char *label);
+

@@ -9,18 +9,13 @@
 #include "farm.h"
 #include "streams.h"
 
-void sigint_handler(int signal) {
-    if (!sigintReceived) sigintReceived = signal;
-    signalCount = signalCount + 1;
-}
-
 int finishRun(RunEnd end) {
     if (sigintReceived) {
         if (sigintReceived == SIGINT)
-            std::puts("Received SIGINT (Ctrl+C). Now closing all processes.");
+            std::printf("Received SIGINT (Ctrl+C). %s\n", CLOSING_WORDS);
         else
-            std::printf("Received signal %d (%s). Now closing all processes.\n",
-                        static_cast<int>(sigintReceived), strsignal(sigintReceived));
+            std::printf("Received signal %d (%s). %s\n", static_cast<int>(sigintReceived),
+                        strsignal(sigintReceived), CLOSING_WORDS);
         std::fflush(stdout);
     }
     if (end != END_FARM_FAILED) settleLastPairs(COLLECT_WAIT_S);

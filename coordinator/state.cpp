@@ -1,6 +1,7 @@
 // Definitions of the coordinator's process-wide state (see state.h).
 #include "state.h"
 
+char catalogueDir[PATH_MAX] = ".";
 char filenames[MAX_FILES][FILENAME_SIZE];
 int numFiles;
 

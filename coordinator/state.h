@@ -4,13 +4,15 @@
 // reset by the start-up.
 #pragma once
 
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 
 #include "constants.h"
 
-// ---- Catalogue: the formula files of the working directory, sorted once at start-up.
+// ---- Catalogue: the formula files of a folder (the working directory), sorted once at start.
+extern char catalogueDir[PATH_MAX];               // the folder the files are opened in
 extern char filenames[MAX_FILES][FILENAME_SIZE];  // names in file-number order, NUL-terminated
 extern int numFiles;                              // valid entries, 0..MAX_FILES
 
@@ -30,15 +32,7 @@ struct FormulaStream {
 extern FormulaStream streamM;
 extern FormulaStream streamV;
 
-// The names the stream state goes by in log lines and elsewhere.
-inline FILE *&current_fileM = streamM.current_file;
-inline FILE *&current_fileV = streamV.current_file;
-inline char (&presFormulaLineM)[LINE_BUF_SIZE] = streamM.presFormulaLine;
-inline char (&presFormulaLineV)[LINE_BUF_SIZE] = streamV.presFormulaLine;
-inline int &presFormulaInLineM = streamM.presFormulaInLine;
-inline int &presFormulaInLineV = streamV.presFormulaInLine;
-inline char (&presFormulaM)[LINE_BUF_SIZE] = streamM.presFormula;
-inline char (&presFormulaV)[LINE_BUF_SIZE] = streamV.presFormula;
+// The names the stream positions go by in log lines and elsewhere.
 inline int &presFileNumM = streamM.presFileNum;
 inline int &presFileNumV = streamV.presFileNum;
 inline int &presFormulaNumM = streamM.presFormulaNum;

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fields.h"
+
 namespace {
 
 // True for a line that holds no formulas: its first byte is a comma, LF or CR.
@@ -32,12 +34,13 @@ inline bool endsFormula(char c) {
 
 enum OpenResult { OPENED, NOT_REGULAR, OPEN_FAILED };
 
-// Opens catalogue file presFileNum of the stream as its current file. Only a regular file is
+// Opens catalogue file presFileNum of the stream (in catalogueDir) as its current file. Only a regular file is
 // opened: a FIFO, device or directory under a formula file's name counts as a file without
 // formulas (NOT_REGULAR, nothing open), and no open waits for a writer. OPEN_FAILED after
 // reporting the failure.
 OpenResult openCatalogueFile(FormulaStream &s) {
-    const char *name = filenames[s.presFileNum];
+    char name[PATH_MAX + FILENAME_SIZE];
+    std::snprintf(name, sizeof name, "%s/%s", catalogueDir, filenames[s.presFileNum]);
     struct stat st;
     int fd = -1;
     if (stat(name, &st) == 0 && !S_ISREG(st.st_mode)) return NOT_REGULAR;
@@ -63,12 +66,12 @@ inline bool inCatalogue(int fileNum) { return fileNum >= 0 && fileNum < numFiles
 void takeField(FormulaStream &s) {
     const char *p = s.presFormulaLine;
     for (int field = 1;; field++) {
-        while (*p == ',') p++;  // a run of commas is one separator
+        p = skipCommas(p);
         if (*p == '\0') return;  // no such field: the line is finished
         while (*p == ' ') p++;
         if (*p == '\0' || *p == ',' || *p == '\r' || *p == '\n') return;  // empty, or line end
         if (field == s.presFormulaInLine) break;
-        while (*p != ',' && *p != '\0') p++;
+        p = fieldEnd(p);
     }
     std::size_t len = 0;
     while (!endsFormula(p[len])) len++;

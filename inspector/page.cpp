@@ -18,14 +18,13 @@
 #include "image.h"
 #include "inspect.h"
 #include "output.h"
+#include "pair_line.h"
 #include "picture.h"
 #include "show_constants.h"
 #include "show_state.h"
 
 namespace {
 
-constexpr char PAIR_PREFIX[] = "M = ";
-constexpr char PAIR_SEPARATOR[] = ", V = ";
 constexpr std::uint64_t FNV_OFFSET = 14695981039346656037ull;
 constexpr std::uint64_t FNV_PRIME = 1099511628211ull;
 
@@ -50,11 +49,6 @@ std::uint64_t fnv1a(const char *text, std::uint64_t hash) {
     return hash;
 }
 
-// Drops the blanks, CRs and LFs at the end of a text.
-void trimEnd(std::string *text) {
-    while (!text->empty() && std::strchr(" \r\n", text->back())) text->pop_back();
-}
-
 // Adds the pairs of one source; 1 after a message when it cannot be read.
 int readSource(const char *source, std::vector<PagePair> *pairs,
                std::unordered_map<std::string, std::size_t> *index, PageTally *tally) {
@@ -71,21 +65,13 @@ int readSource(const char *source, std::vector<PagePair> *pairs,
     char *line = nullptr;
     std::size_t capacity = 0;
     for (int number = 1; getline(&line, &capacity, file) != -1; ++number) {
-        std::string text(line);
-        trimEnd(&text);
-        if (text.empty()) continue;
-        text += ' ';  // an empty V leaves its separator whole
-        std::size_t separator = text.find(PAIR_SEPARATOR);
-        if (text.compare(0, sizeof PAIR_PREFIX - 1, PAIR_PREFIX) != 0 ||
-            separator == std::string::npos) {
+        std::string m, v;
+        if (line[std::strspn(line, " \r\n")] == '\0') continue;  // an empty line
+        if (!parsePairLine(line, &m, &v)) {
             std::fprintf(stderr, "quarnShow: %s:%d: not a pair, skipped\n", source, number);
             ++tally->skipped;
             continue;
         }
-        std::string m = text.substr(sizeof PAIR_PREFIX - 1, separator - (sizeof PAIR_PREFIX - 1));
-        std::string v = text.substr(separator + sizeof PAIR_SEPARATOR - 1);
-        trimEnd(&m);
-        trimEnd(&v);
         ++tally->lines;
         std::string key = m + '\0' + v;
         auto [at, added] = index->emplace(key, pairs->size());
@@ -115,7 +101,7 @@ int preparePair(const char *outDir, PagePair *pair, PageTally *tally) {
     char path[PATH_MAX];
     std::snprintf(path, sizeof path, "%s/%s", outDir,
                   pictureName(pair->m.c_str(), pair->v.c_str()));
-    std::string title = PAIR_PREFIX + pair->m + PAIR_SEPARATOR + pair->v;
+    const std::string title = pairText(pair->m, pair->v);
     PngView view;  // a picture is kept only when it decodes whole and shows this pair
     if (readPng(path, 1, &view) == 0 && !view.texts.empty() && view.texts[0].first == "Title" &&
         view.texts[0].second == title) {

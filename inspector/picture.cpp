@@ -8,6 +8,7 @@
 #include "colours.h"
 #include "font.h"
 #include "image.h"
+#include "pair_line.h"
 #include "show_state.h"
 
 namespace {
@@ -164,7 +165,7 @@ int drawPicture(const char *path, int userNamed, const char *textM, const char *
     drawStepLabels(PICTURE_TOP_PX, inspection.steps, stepPx);
 
     char title[TEXT_SIZE], scoreText[LABEL_SIZE], stepsText[LABEL_SIZE], comment[TEXT_SIZE];
-    std::snprintf(title, sizeof title, "M = %s, V = %s", textM, textV);
+    std::snprintf(title, sizeof title, "%s", pairText(textM, textV).c_str());
     std::snprintf(scoreText, sizeof scoreText, "%d", inspection.score);
     std::snprintf(stepsText, sizeof stepsText, "%d", inspection.steps);
     char background[LABEL_SIZE], largestM[LABEL_SIZE], largestV[LABEL_SIZE];

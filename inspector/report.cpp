@@ -6,6 +6,7 @@
 #include "csv.h"
 #include "inspect.h"
 #include "page.h"
+#include "pair_line.h"
 #include "picture.h"
 #include "show_state.h"
 
@@ -13,7 +14,7 @@ int showPair(const char *textM, const char *textV, const char *picturePath, cons
              int allCells) {
     Inspection inspection;
     int status = inspectPair(textM, textV, allCells, &inspection);
-    std::printf("M = %s, V = %s\n", textM, textV);
+    std::printf("%s\n", pairText(textM, textV).c_str());
     if (inspection.reason == REASON_REFUSED) {
         std::puts("score: none");
     } else {

@@ -1,7 +1,8 @@
 // The generation cycle: the generator's only producer of formulas. Each call of zindel
 // continues where the previous one stopped: it hands out the next decorated formula of the
 // current raw candidate's run, or draws the next raw candidate that preTest accepts.
-// Owns test_F, oldFormula, presConstantNum, presFunctNum and drawFast (state.h).
+// Owns test_F, oldFormula, presConstantNum, presFunctNum and drawFast (state.h); drawFast is
+// set by resetCycle alone.
 //
 // A raw candidate X yields, in this order:
 //   neither n nor '(':  X                                                     (1 formula)
@@ -14,7 +15,16 @@
 // and the function is inserted before the first '('.
 #pragma once
 
-// reset == 1: start from the beginning; returns the empty text.
+// Starts the cycle from the beginning: no raw candidate, nothing pending, the odometer
+// cleared. `fast` fixes how raw candidates are drawn until the next reset: 1 by seekAccepted
+// (the program, always), 0 by stepping the odometer literally (the oracle tests compare with).
+void resetCycle(int fast);
+
+// Forgets the current raw candidate and anything pending; the odometer stays (the resume
+// rebuilds it).
+void clearCycle();
+
+// reset == 1: start from the beginning, drawing fast (resetCycle(1)); returns the empty text.
 // reset == 2: resume after the formula startF (resume.cpp); returns test_F holding the
 //             rebuilt raw candidate, or the text "error" when startF cannot be read.
 // otherwise:  returns the next formula.

@@ -17,7 +17,7 @@ extern char test_F[TEST_F_SIZE];          // the formula the latest zindel call 
 extern char oldFormula[OLD_FORMULA_SIZE];  // the current raw candidate, undecorated
 extern int presConstantNum;  // 0: no constant pending; 1..18: constant the next call uses
 extern int presFunctNum;     // 0: no function pending; 1..30: function the next call uses
-extern int drawFast;         // 1: draw candidates by seekAccepted; 0: step literally (tests)
+extern int drawFast;         // 1: draw candidates by seekAccepted; 0: step literally. resetCycle
 
 // ---- Formula files (formula_file.cpp).
 extern char fileBuf[FILE_BUF_SIZE];  // stdio buffer of the file being written; static, so

@@ -72,13 +72,23 @@ void newCandidate() {
 
 }  // namespace
 
+void clearCycle() {
+    test_F[0] = '\0';
+    oldFormula[0] = '\0';
+    presConstantNum = 0;
+    presFunctNum = 0;
+}
+
+void resetCycle(int fast) {
+    clearCycle();
+    drawFast = fast;
+    next_try(1);
+}
+
 char *zindel(unsigned char reset, char *startF) {
     test_F[0] = '\0';
     if (reset == 1) {
-        oldFormula[0] = '\0';
-        presConstantNum = 0;
-        presFunctNum = 0;
-        next_try(1);
+        resetCycle(1);
         return test_F;
     }
     if (reset == 2) return resumeCycle(startF);

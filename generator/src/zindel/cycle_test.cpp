@@ -28,12 +28,11 @@ TEST(GeneratorCycle, RunsOfTheFourKindsFollowTheRunTable) {
 // fnv1a of count formulas, each followed by ", ", after a start (start empty) or a resume,
 // which goes on from the table as it finds it: cleared first, as in a new process.
 static std::uint64_t signature(int fast, std::string start, long count) {
-    drawFast = fast;
-    if (!start.empty()) next_try(1);
-    zindel(start.empty() ? 1 : 2, start.data());
+    resetCycle(fast);
+    if (!start.empty()) zindel(2, start.data());
     std::uint64_t hash = fnv1a("");
     for (long n = 0; n < count; n++) hash = fnv1a(zindel(0, nullptr) + std::string(", "), hash);
-    drawFast = 1;
+    resetCycle(1);
     return hash;
 }
 

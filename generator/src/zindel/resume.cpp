@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cycle.h"
 #include "odometer.h"
 #include "state.h"
 
@@ -101,10 +102,7 @@ unsigned char recoverSymbolNumTbl(char *startF) {
 }
 
 char *resumeCycle(char *startF) {
-    test_F[0] = '\0';
-    oldFormula[0] = '\0';
-    presConstantNum = 0;
-    presFunctNum = 0;
+    clearCycle();
     unsigned char parsed = recoverSymbolNumTbl(startF);
     if (!parsed) printSymblNumTbl();
     tblToFormula(test_F);

@@ -9,5 +9,5 @@ char test_F[TEST_F_SIZE];            // zindel's result
 char oldFormula[OLD_FORMULA_SIZE];   // raw candidate of the current run
 int presConstantNum;                 // pending constant index, 0 for none
 int presFunctNum;                    // pending function index, 0 for none
-int drawFast = 1;                    // the program always draws the fast way
+int drawFast = 1;  // the program always draws the fast way
 char fileBuf[FILE_BUF_SIZE];        // formula file buffer
