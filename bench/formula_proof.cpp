@@ -73,9 +73,14 @@ Kind judge(const char *text, FormulaTree &tree, FormulaProgram &program) {
              std::strcmp(printed, evaluator_get_string(ev)) != 0) kind = PRINTED;
     else if (count != program.variables) kind = VARIABLES;
     else if (!constantsAgree(tree, tree.root)) kind = CONSTANT;
-    for (double *point : points)
-        if (kind <= AGREE_OTHER &&
-            !same(runFormulaProgram(&program, point), evaluator_evaluate(ev, 4, bound, point)))
+    static FormulaBatch batch;
+    const int lanes = sizeof points / sizeof points[0];
+    double values[lanes];
+    for (int i = 0; i < lanes; ++i)
+        for (int k = 0; k < 4; ++k) batch.registers[k][i] = points[i][k];
+    if (kind <= AGREE_OTHER) runFormulaBatch(program, &batch, lanes, values);
+    for (int i = 0; i < lanes; ++i)
+        if (kind <= AGREE_OTHER && !same(values[i], evaluator_evaluate(ev, 4, bound, points[i])))
             kind = VALUE;
     evaluator_destroy(ev);
     return kind;

@@ -1,5 +1,6 @@
-// Tests of the scorer: against the literal field simulation over the pair corpus, with its
-// signature, and its memory of the texts that did not compile.
+// Tests of the scorer: against the literal field simulation and, step by step, against the
+// library-based scorer over the pair corpus, with its signature, and its memory of the texts
+// that did not compile.
 #include "field.h"
 
 #include <matheval.h>
@@ -40,17 +41,36 @@ TEST(Field, ScorerMatchesTheLiteralSimulationOnTheCorpus) {
     std::uint64_t signature = fnv1a("");
     std::string mismatches;
     for (const auto &[m, v] : loadCorpus()) {
-        int result = evaluateFunction(m.c_str(), v.c_str());
+        int result;
+        if (!sameAsLibrary(m.c_str(), v.c_str(), &result)) mismatches += "steps " + m + " " + v + "\n";
         std::string fast = outcome(result, fieldReach, lastT);
         result = literalEvaluate(m.c_str(), v.c_str());
         if (fast != outcome(result, literalCycles, literalLastT)) mismatches += m + " " + v + "\n";
         signature = fnv1a(fast, signature);
     }
-    // Both print a line for each of the 127 passes. The signature is a checksum over the 1591
-    // pairs; a change of it is a change of the client's answers.
-    EXPECT_EQ(2 * 127, count(testing::internal::GetCapturedStdout(), "\n"));
+    // All three print a line for each of the 127 passes. The signature is a checksum over the
+    // 1591 pairs; a change of it is a change of the client's answers.
+    EXPECT_EQ(3 * 127, count(testing::internal::GetCapturedStdout(), "\n"));
     EXPECT_EQ("", mismatches);
     EXPECT_EQ(0x7b1634cd35b35542u, signature);
+}
+
+TEST(Field, TheLibraryCompilesOnlyTheTextsTheCompilerLeavesIt) {
+    testing::internal::CaptureStdout();  // the library prints the bytes it skips
+    struct Case {
+        const char *m, *v;
+        int compiles;
+    };
+    for (const auto &[m, v, expected] :
+         {Case{"M+m+V+v", "v*m-V*M", 0}, {"M+m+V+v$", "v*m-V*M", 1}, {"v*m-V*M", "m-M*v+V$", 1},
+          {"M*m", "V", 0}, {"m-M*v+V", "M+(V", 1}}) {
+        compiles = 0;
+        int result = evaluateFunction(m, v), again;
+        EXPECT_EQ(expected, compiles) << m << " " << v;
+        EXPECT_EQ(1, sameAsLibrary(m, v, &again)) << m << " " << v;
+        EXPECT_EQ(result, again);
+    }
+    testing::internal::GetCapturedStdout();
 }
 
 // Defined last: it leaves the table full.

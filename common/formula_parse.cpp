@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 
 #include "formula_tree.h"
 
@@ -80,7 +79,9 @@ int numberLength(const char *s) {
 // Index of the name text[0, length) in names, or -1.
 int findName(const char *const *names, int count, const char *text, int length) {
     for (int i = 0; i < count; ++i) {
-        if (std::strncmp(names[i], text, length) == 0 && names[i][length] == '\0') return i;
+        if (names[i][0] == text[0] && std::strncmp(names[i], text, length) == 0 &&
+            names[i][length] == '\0')
+            return i;
     }
     return -1;
 }
@@ -90,16 +91,18 @@ int variableIndex(FormulaTree *tree, int begin, int length) {
     const char *name = tree->text + begin;
     for (int i = 0; i < tree->variableCount; ++i) {
         const FormulaVariable &var = tree->variables[i];
-        if (var.length == length && std::memcmp(tree->text + var.begin, name, length) == 0)
+        const char *known = tree->text + var.begin;
+        if (var.length == length && known[0] == name[0] &&
+            (length == 1 || std::memcmp(known, name, length) == 0))
             return i;
     }
     if (tree->variableCount == FORMULA_VARIABLE_MAX) return -1;
-    static const char bound[FORMULA_NAME_SLOTS + 1] = "mMvV";
     FormulaVariable &var = tree->variables[tree->variableCount];
     var.begin = static_cast<std::int16_t>(begin);
     var.length = static_cast<std::int16_t>(length);
-    const char *slot = length == 1 ? std::strchr(bound, name[0]) : nullptr;
-    var.slot = static_cast<std::int8_t>(slot ? slot - bound : -1);
+    var.slot = -1;
+    for (int slot = 0; length == 1 && slot < FORMULA_NAME_SLOTS; ++slot)
+        if (name[0] == "mMvV"[slot]) var.slot = static_cast<std::int8_t>(slot);
     return tree->variableCount++;
 }
 
@@ -113,14 +116,18 @@ void scan(Parser &p) {
     if (*s == '\0') {
         p.token = TOKEN_END;
         length = 0;
-    } else if (std::strchr("+-*/^()", *s)) {
+    } else if (*s == '+' || *s == '-' || *s == '*' || *s == '/' || *s == '^' || *s == '(' ||
+               *s == ')') {
         p.token = TOKEN_OPERATOR;
         p.symbol = *s;
     } else if (isLetter(*s)) {
         while (isNameChar(s[length])) ++length;
-        p.which = findName(formulaConstantNames, FORMULA_CONSTANT_COUNT, s, length);
+        // Of the names of one letter only "e" is taken: the variables skip the search.
+        p.which = length == 1 && *s != 'e'
+                      ? -1
+                      : findName(formulaConstantNames, FORMULA_CONSTANT_COUNT, s, length);
         p.token = TOKEN_CONSTANT;
-        if (p.which < 0) {
+        if (p.which < 0 && length > 1) {
             p.which = findName(formulaFunctionNames, FORMULA_FUNCTION_COUNT, s, length);
             p.token = TOKEN_FUNCTION;
         }
@@ -130,8 +137,9 @@ void scan(Parser &p) {
         }
     } else if ((length = numberLength(s)) > 0) {
         p.token = TOKEN_NUMBER;
-        // The constants that start with a digit are longer than the number they start with.
-        for (int id : {CONST_1_PI, CONST_2_PI, CONST_2_SQRTPI}) {
+        // The constants that start with a digit ("1_pi", "2_pi", "2_sqrtpi") are longer than
+        // the digit they start with.
+        for (int id = CONST_1_PI; length == 1 && s[1] == '_' && id <= CONST_2_SQRTPI; ++id) {
             int size = static_cast<int>(std::strlen(formulaConstantNames[id]));
             if (std::strncmp(s, formulaConstantNames[id], size) == 0) {
                 p.token = TOKEN_CONSTANT;

@@ -1,8 +1,8 @@
 // Building a program from a simplified tree: registers for the variables and constants, and
-// one operation per inner node in post-order, temporaries reused as a stack.
+// one operation per inner node in post-order, left operand before right.
 #include "formula_program.h"
 
-#include <cstring>
+#include <bit>
 
 #include "formula_simplify.h"
 
@@ -19,7 +19,8 @@ struct Builder {
 int constantRegister(Builder &b, double value) {
     double *registers = b.program->registers;
     for (int r = FORMULA_NAME_SLOTS; r < b.constants; ++r) {
-        if (std::memcmp(&registers[r], &value, sizeof value) == 0) return r;
+        if (std::bit_cast<std::uint64_t>(registers[r]) == std::bit_cast<std::uint64_t>(value))
+            return r;
     }
     if (b.constants == FORMULA_REGISTER_MAX) {
         b.full = true;
@@ -29,45 +30,62 @@ int constantRegister(Builder &b, double value) {
     return b.constants++;
 }
 
-// Collects the constants of the subtree at i into registers.
-void collectConstants(Builder &b, int i) {
+// The register of a leaf (a variable or a constant), or -1 for an inner node.
+int leafRegister(Builder &b, int i) {
     const FormulaNode &node = b.tree.nodes[i];
-    if (node.kind == FORMULA_NUMBER || node.kind == FORMULA_CONSTANT) constantRegister(b, node.value);
-    if (node.kind == FORMULA_VARIABLE && b.tree.variables[node.which].slot < 0)
-        constantRegister(b, 0.0);
-    if (node.left >= 0) collectConstants(b, node.left);
-    if (node.right >= 0) collectConstants(b, node.right);
+    if (node.kind == FORMULA_NUMBER || node.kind == FORMULA_CONSTANT)
+        return constantRegister(b, node.value);
+    if (node.kind != FORMULA_VARIABLE) return -1;
+    int slot = b.tree.variables[node.which].slot;
+    return slot >= 0 ? slot : constantRegister(b, 0.0);
 }
 
-// Emits the operations of the subtree at i, using temporaries from `free` on; result: the
-// register that holds its value.
-int emit(Builder &b, int i, int free) {
+// Gives every leaf of the subtree at i its register, so that temporaries come after them.
+void collectLeaves(Builder &b, int i) {
     const FormulaNode &node = b.tree.nodes[i];
-    switch (node.kind) {
-    case FORMULA_NUMBER:
-    case FORMULA_CONSTANT: return constantRegister(b, node.value);
-    case FORMULA_VARIABLE: {
-        int slot = b.tree.variables[node.which].slot;
-        return slot >= 0 ? slot : constantRegister(b, 0.0);
-    }
-    default: break;
-    }
-    int a = emit(b, node.left, free);
-    int operand = 0;
-    if (node.right >= 0) operand = emit(b, node.right, a == free ? free + 1 : free);
-    if (free >= FORMULA_REGISTER_MAX || b.program->operationCount == FORMULA_OPERATION_MAX) {
+    if (leafRegister(b, i) >= 0) return;
+    collectLeaves(b, node.left);
+    if (node.right >= 0) collectLeaves(b, node.right);
+}
+
+void add(Builder &b, int code, int a, int second = 0) {
+    if (b.program->operationCount == FORMULA_OPERATION_MAX || a >= FORMULA_REGISTER_MAX) {
         b.full = true;
-        return free;
+        return;
     }
     FormulaOperation &op = b.program->operations[b.program->operationCount++];
-    int code = node.kind;
-    if (node.kind == FORMULA_NEGATE) code = FORMULA_OP_NEGATE;
-    if (node.kind == FORMULA_FUNCTION) code = FORMULA_OP_FUNCTION + node.which;
     op.code = static_cast<std::uint8_t>(code);
-    op.target = static_cast<std::uint8_t>(free);
     op.a = static_cast<std::uint8_t>(a);
-    op.b = static_cast<std::uint8_t>(operand);
-    return free;
+    op.b = static_cast<std::uint8_t>(second);
+}
+
+// Emits the operations that leave the value of the subtree at i in the accumulator, keeping
+// it in temporaries from register `free` on while a right operand is computed.
+void emit(Builder &b, int i, int free) {
+    const FormulaNode &node = b.tree.nodes[i];
+    int leaf = leafRegister(b, i);
+    if (leaf >= 0) return add(b, OP_LOAD, leaf);
+    if (node.kind == FORMULA_NEGATE || node.kind == FORMULA_FUNCTION) {
+        emit(b, node.left, free);
+        return add(b, node.kind == FORMULA_NEGATE ? OP_NEGATE : OP_FUNCTION + node.which, 0);
+    }
+    // The three forms of each operator follow each other: acc-register, register-acc, two
+    // registers.
+    int forms = OP_ADD_AR + 3 * (node.kind - FORMULA_ADD);
+    int left = leafRegister(b, node.left);
+    int right = leafRegister(b, node.right);
+    if (left >= 0 && right >= 0) return add(b, forms + 2, left, right);
+    if (right >= 0) {
+        emit(b, node.left, free);
+        return add(b, forms, right);
+    }
+    if (left < 0) {
+        emit(b, node.left, free);
+        add(b, OP_STORE, free);
+        left = free++;
+    }
+    emit(b, node.right, free);
+    add(b, forms + 1, left);
 }
 
 }  // namespace
@@ -76,10 +94,52 @@ int buildFormulaProgram(const FormulaTree &tree, FormulaProgram *program) {
     Builder b{tree, program, FORMULA_NAME_SLOTS, false};
     program->operationCount = 0;
     program->variables = formulaVariablesUsed(tree);
-    collectConstants(b, tree.root);
-    if (b.full) return FORMULA_UNHANDLED;
-    program->result = emit(b, tree.root, b.constants);
+    collectLeaves(b, tree.root);
+    program->constants = b.constants;
+    if (!b.full) emit(b, tree.root, b.constants);
+    program->operations[program->operationCount].code = OP_END;
     return b.full ? FORMULA_UNHANDLED : FORMULA_OK;
+}
+
+void runFormulaBatch(const FormulaProgram &program, FormulaBatch *batch, int lanes, double *acc) {
+    double(*r)[FORMULA_LANES] = batch->registers;
+    for (int k = FORMULA_NAME_SLOTS; k < program.constants; ++k)
+        for (int i = 0; i < lanes; ++i) r[k][i] = program.registers[k];
+    // Each operation is acc[i] = f(i) for every lane.
+    auto each = [acc, lanes](auto f) {
+        for (int i = 0; i < lanes; ++i) acc[i] = f(i);
+    };
+    for (const FormulaOperation *op = program.operations;; ++op) {
+        double *a = r[op->a];
+        const double *b = r[op->b];
+        switch (op->code) {
+        case OP_END: return;
+        case OP_LOAD: each([=](int i) { return a[i]; }); break;
+        case OP_STORE:
+            for (int i = 0; i < lanes; ++i) a[i] = acc[i];
+            break;
+        case OP_NEGATE: each([=](int i) { return -acc[i]; }); break;
+        case OP_ADD_AR: each([=](int i) { return acc[i] + a[i]; }); break;
+        case OP_ADD_RA: each([=](int i) { return a[i] + acc[i]; }); break;
+        case OP_ADD_RR: each([=](int i) { return a[i] + b[i]; }); break;
+        case OP_SUBTRACT_AR: each([=](int i) { return acc[i] - a[i]; }); break;
+        case OP_SUBTRACT_RA: each([=](int i) { return a[i] - acc[i]; }); break;
+        case OP_SUBTRACT_RR: each([=](int i) { return a[i] - b[i]; }); break;
+        case OP_MULTIPLY_AR: each([=](int i) { return acc[i] * a[i]; }); break;
+        case OP_MULTIPLY_RA: each([=](int i) { return a[i] * acc[i]; }); break;
+        case OP_MULTIPLY_RR: each([=](int i) { return a[i] * b[i]; }); break;
+        case OP_DIVIDE_AR: each([=](int i) { return acc[i] / a[i]; }); break;
+        case OP_DIVIDE_RA: each([=](int i) { return a[i] / acc[i]; }); break;
+        case OP_DIVIDE_RR: each([=](int i) { return a[i] / b[i]; }); break;
+        case OP_POWER_AR: each([=](int i) { return std::pow(acc[i], a[i]); }); break;
+        case OP_POWER_RA: each([=](int i) { return std::pow(a[i], acc[i]); }); break;
+        case OP_POWER_RR: each([=](int i) { return std::pow(a[i], b[i]); }); break;
+        default: {
+            int which = op->code - OP_FUNCTION;
+            each([=](int i) { return formulaFunction(which, acc[i]); });
+        }
+        }
+    }
 }
 
 int compileFormulaProgram(const char *text, FormulaTree *scratch, FormulaProgram *program) {

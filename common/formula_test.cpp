@@ -17,6 +17,7 @@ namespace {
 
 FormulaTree tree;
 FormulaProgram program;
+FormulaBatch batch;
 
 // Values of m, M, v, V: ordinary, zero and negative, huge and tiny, and the field's start.
 const double points[][4] = {{1.5, 2.5, -0.5, 3.25},   {0.0, -0.0, 0.0, 1.0},
@@ -38,10 +39,15 @@ std::string compare(const char *text) {
     evaluator_get_variables(ev, &names, &count);
     if (diff.empty() && count != program.variables) diff = "variable count";
     const char *bound[] = {"m", "M", "v", "V"};
-    for (const auto &point : points) {
-        double ours = runFormulaProgram(&program, point);
+    const int lanes = sizeof points / sizeof points[0];
+    double values[lanes];
+    for (int i = 0; i < lanes; ++i)
+        for (int k = 0; k < 4; ++k) batch.registers[k][i] = points[i][k];
+    runFormulaBatch(program, &batch, lanes, values);
+    for (int i = 0; i < lanes; ++i) {
+        double ours = values[i];
         double theirs = evaluator_evaluate(ev, 4, const_cast<char **>(bound),
-                                           const_cast<double *>(point));
+                                           const_cast<double *>(points[i]));
         bool same = std::isnan(ours) ? std::isnan(theirs) : std::memcmp(&ours, &theirs, 8) == 0;
         if (diff.empty() && !same) diff = "value " + std::to_string(ours);
     }

@@ -1,10 +1,16 @@
-// The literal field simulation used as the oracle in tests and benchmarks, and the corpus.
+// The literal field simulation and the library-based scorer used as oracles in tests and
+// benchmarks, and the corpus.
 #include "literal.h"
 
 #include <matheval.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+
+#include "failed_texts.h"
+#include "field.h"
 
 const Cell *literalLastT;
 int literalCycles;
@@ -65,6 +71,56 @@ int literalEvaluate(const char *textM, const char *textV) {
     if (evalV) evaluator_destroy(evalV);
     if (evalM) evaluator_destroy(evalM);
     return result;
+}
+
+int libraryEvaluate(const char *textM, const char *textV) {
+    static std::string keptM;
+    static void *evalM;
+    static int resultM;
+    void *evalV = nullptr;
+    restoreFields();
+    if (keptM != textM || resultM == 0) {
+        if (evalM) evaluator_destroy(evalM);
+        evalM = compileFormula(textM);
+        char **unused;
+        int count = 0;
+        if (evalM) evaluator_get_variables(evalM, &unused, &count);
+        resultM = !evalM ? -1 : count == 4 ? 1 : 0;
+        keptM = textM;
+    }
+    int result = resultM == 1 ? 0 : resultM;
+    if (resultM == 1 && !(evalV = compileFormula(textV))) result = -1;
+    char **unused;
+    int count = 0;
+    if (evalV) evaluator_get_variables(evalV, &unused, &count);
+    if (count == 4) result = runField({nullptr, evalM}, {nullptr, evalV});
+    if (evalV) evaluator_destroy(evalV);
+    return result;
+}
+
+namespace {
+
+std::vector<double> *recording;  // the zone of every step, NaNs made one NaN
+
+void record(int, const Cell *field, int reach) {
+    for (int k = SPIKE_CELL - reach; k <= SPIKE_CELL + reach; ++k)
+        for (double x : {field[k].m, field[k].v}) recording->push_back(std::isnan(x) ? NAN : x);
+}
+
+}  // namespace
+
+int sameAsLibrary(const char *textM, const char *textV, int *result) {
+    static std::vector<double> slow, fast;
+    slow.clear();
+    fast.clear();
+    fieldRecorder = record;
+    recording = &slow;
+    int expected = libraryEvaluate(textM, textV);
+    recording = &fast;
+    *result = evaluateFunction(textM, textV);
+    fieldRecorder = nullptr;
+    return *result == expected && slow.size() == fast.size() &&
+           std::memcmp(slow.data(), fast.data(), fast.size() * sizeof(double)) == 0;
 }
 
 std::vector<std::pair<std::string, std::string>> loadCorpus() {
