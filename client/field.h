@@ -61,8 +61,9 @@ void runAlgorithm(const Cell *src, Cell *dst, int firstCell, int lastCell, FaceF
 int checkCycle(int cycle, const Cell *field, float *runningMinimum);
 
 // Steps the fields, which must hold the start state (restoreFields), for at most CYCLE_COUNT
-// cycles with two usable formulas and returns the pair's result: SCORE_FAILED, 1 or PASS_SCORE (after printing
-// "*** Passed !!!!! ***"). Afterwards lastT and fieldReach describe the last field stepped.
+// cycles with two usable formulas and returns the pair's result: SCORE_FAILED, 1 or
+// PASS_SCORE (after printing "*** Passed !!!!! ***"). Afterwards lastT and fieldReach describe
+// the last field stepped.
 int runField(FaceFormula formulaM, FaceFormula formulaV);
 
 // Scores the pair (M text, V text): SCORE_NOT_COMPILED (-1) when a formula does not compile,

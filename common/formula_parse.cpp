@@ -7,16 +7,17 @@
 #include "formula_tree.h"
 
 const char *const formulaConstantNames[FORMULA_CONSTANT_COUNT] = {
-    "e", "log2e", "log10e", "ln2", "ln10", "pi", "pi_2", "pi_4", "1_pi", "2_pi", "2_sqrtpi",
-    "sqrt2", "sqrt1_2"};
+    "e",    "log2e", "log10e", "ln2",      "ln10",  "pi",     "pi_2",
+    "pi_4", "1_pi",  "2_pi",   "2_sqrtpi", "sqrt2", "sqrt1_2"};
 // The library's values are these constants to twenty digits, which round to the same doubles.
 const double formulaConstantValues[FORMULA_CONSTANT_COUNT] = {
     M_E,    M_LOG2E, M_LOG10E, M_LN2,      M_LN10,  M_PI,     M_PI_2,
     M_PI_4, M_1_PI,  M_2_PI,   M_2_SQRTPI, M_SQRT2, M_SQRT1_2};
 const char *const formulaFunctionNames[FORMULA_FUNCTION_COUNT] = {
-    "exp",  "log",  "sqrt",  "sin",   "cos",   "tan",   "cot",   "sec",   "csc",  "asin", "acos",
-    "atan", "acot", "asec",  "acsc",  "sinh",  "cosh",  "tanh",  "coth",  "sech", "csch", "asinh",
-    "acosh", "atanh", "acoth", "asech", "acsch", "abs", "step", "delta", "nandelta", "erf"};
+    "exp",   "log",   "sqrt",  "sin",  "cos",  "tan",   "cot",      "sec",
+    "csc",   "asin",  "acos",  "atan", "acot", "asec",  "acsc",     "sinh",
+    "cosh",  "tanh",  "coth",  "sech", "csch", "asinh", "acosh",    "atanh",
+    "acoth", "asech", "acsch", "abs",  "step", "delta", "nandelta", "erf"};
 
 static_assert(FORMULA_NODE_MAX >= FORMULA_TEXT_MAX, "a token makes at most one node");
 static_assert(FORMULA_TEXT_MAX < 32768, "text positions and node indices fit 16 bits");
@@ -24,7 +25,7 @@ static_assert(FORMULA_TEXT_MAX < 32768, "text positions and node indices fit 16 
 namespace {
 
 enum Token {
-    TOKEN_END,       // the end of the text
+    TOKEN_END,  // the end of the text
     TOKEN_NUMBER,
     TOKEN_CONSTANT,
     TOKEN_FUNCTION,
@@ -41,13 +42,13 @@ constexpr int PREC_POWER = 4;
 
 struct Parser {
     FormulaTree *tree;
-    int pos;       // next byte to scan
-    Token token;   // the current token, text[begin, end)
+    int pos;      // next byte to scan
+    Token token;  // the current token, text[begin, end)
     int begin;
     int end;
-    char symbol;   // TOKEN_OPERATOR: the character
-    int which;     // TOKEN_CONSTANT, TOKEN_FUNCTION: the id; TOKEN_VARIABLE: variable index
-    int status;    // FORMULA_OK until an error
+    char symbol;  // TOKEN_OPERATOR: the character
+    int which;    // TOKEN_CONSTANT, TOKEN_FUNCTION: the id; TOKEN_VARIABLE: variable index
+    int status;   // FORMULA_OK until an error
 };
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -163,14 +164,16 @@ int newNode(Parser &p, FormulaKind kind, int which, int left, int right, int beg
     node.left = static_cast<std::int16_t>(left);
     node.right = static_cast<std::int16_t>(right);
     node.begin = static_cast<std::int16_t>(begin);
-    node.end = static_cast<std::int16_t>(left < 0 ? p.end : p.tree->nodes[right < 0 ? left : right].end);
+    node.end =
+        static_cast<std::int16_t>(left < 0 ? p.end : p.tree->nodes[right < 0 ? left : right].end);
     return p.tree->nodeCount++;
 }
 
 // Records the first error: a foreign token leaves the text to the library, anything else in
 // the wrong place is a syntax error. Result -1, for the caller to pass on.
 int fail(Parser &p) {
-    if (p.status == FORMULA_OK) p.status = p.token == TOKEN_FOREIGN ? FORMULA_UNHANDLED : FORMULA_REFUSED;
+    if (p.status == FORMULA_OK)
+        p.status = p.token == TOKEN_FOREIGN ? FORMULA_UNHANDLED : FORMULA_REFUSED;
     return -1;
 }
 
@@ -197,51 +200,51 @@ int parseOperand(Parser &p) {
     int begin = p.begin;
     int node = -1;
     switch (p.token) {
-    case TOKEN_NUMBER:
-        node = newNode(p, FORMULA_NUMBER, 0, -1, -1, begin);
-        p.tree->nodes[node].value = readNumber(p.tree->text + begin, p.end - begin);
-        scan(p);
-        return node;
-    case TOKEN_CONSTANT:
-        node = newNode(p, FORMULA_CONSTANT, p.which, -1, -1, begin);
-        p.tree->nodes[node].value = formulaConstantValues[p.which];
-        scan(p);
-        return node;
-    case TOKEN_VARIABLE:
-        node = newNode(p, FORMULA_VARIABLE, p.which, -1, -1, begin);
-        scan(p);
-        return node;
-    case TOKEN_FUNCTION: {
-        int which = p.which;
-        scan(p);
-        if (!expect(p, '(')) return -1;
-        int argument = parseExpression(p, PREC_ADD);
-        if (argument < 0 || p.token != TOKEN_OPERATOR || p.symbol != ')') return fail(p);
-        node = newNode(p, FORMULA_FUNCTION, which, argument, -1, begin);
-        p.tree->nodes[node].end = static_cast<std::int16_t>(p.end);
-        scan(p);
-        return node;
-    }
-    case TOKEN_OPERATOR:
-        if (p.symbol == '(') {
+        case TOKEN_NUMBER:
+            node = newNode(p, FORMULA_NUMBER, 0, -1, -1, begin);
+            p.tree->nodes[node].value = readNumber(p.tree->text + begin, p.end - begin);
             scan(p);
-            node = parseExpression(p, PREC_ADD);
-            if (node < 0 || p.token != TOKEN_OPERATOR || p.symbol != ')') return fail(p);
-            // The parentheses belong to the expression's text.
-            p.tree->nodes[node].begin = static_cast<std::int16_t>(begin);
+            return node;
+        case TOKEN_CONSTANT:
+            node = newNode(p, FORMULA_CONSTANT, p.which, -1, -1, begin);
+            p.tree->nodes[node].value = formulaConstantValues[p.which];
+            scan(p);
+            return node;
+        case TOKEN_VARIABLE:
+            node = newNode(p, FORMULA_VARIABLE, p.which, -1, -1, begin);
+            scan(p);
+            return node;
+        case TOKEN_FUNCTION: {
+            int which = p.which;
+            scan(p);
+            if (!expect(p, '(')) return -1;
+            int argument = parseExpression(p, PREC_ADD);
+            if (argument < 0 || p.token != TOKEN_OPERATOR || p.symbol != ')') return fail(p);
+            node = newNode(p, FORMULA_FUNCTION, which, argument, -1, begin);
             p.tree->nodes[node].end = static_cast<std::int16_t>(p.end);
             scan(p);
             return node;
         }
-        if (p.symbol == '-') {
-            scan(p);
-            int operand = parseExpression(p, PREC_NEGATE + 1);
-            if (operand < 0) return -1;
-            return newNode(p, FORMULA_NEGATE, 0, operand, -1, begin);
-        }
-        return fail(p);
-    default:
-        return fail(p);
+        case TOKEN_OPERATOR:
+            if (p.symbol == '(') {
+                scan(p);
+                node = parseExpression(p, PREC_ADD);
+                if (node < 0 || p.token != TOKEN_OPERATOR || p.symbol != ')') return fail(p);
+                // The parentheses belong to the expression's text.
+                p.tree->nodes[node].begin = static_cast<std::int16_t>(begin);
+                p.tree->nodes[node].end = static_cast<std::int16_t>(p.end);
+                scan(p);
+                return node;
+            }
+            if (p.symbol == '-') {
+                scan(p);
+                int operand = parseExpression(p, PREC_NEGATE + 1);
+                if (operand < 0) return -1;
+                return newNode(p, FORMULA_NEGATE, 0, operand, -1, begin);
+            }
+            return fail(p);
+        default:
+            return fail(p);
     }
 }
 
@@ -249,12 +252,23 @@ int parseOperand(Parser &p) {
 int binaryPrec(const Parser &p, FormulaKind *kind) {
     if (p.token != TOKEN_OPERATOR) return 0;
     switch (p.symbol) {
-    case '+': *kind = FORMULA_ADD; return PREC_ADD;
-    case '-': *kind = FORMULA_SUBTRACT; return PREC_ADD;
-    case '*': *kind = FORMULA_MULTIPLY; return PREC_MULTIPLY;
-    case '/': *kind = FORMULA_DIVIDE; return PREC_MULTIPLY;
-    case '^': *kind = FORMULA_POWER; return PREC_POWER;
-    default: return 0;
+        case '+':
+            *kind = FORMULA_ADD;
+            return PREC_ADD;
+        case '-':
+            *kind = FORMULA_SUBTRACT;
+            return PREC_ADD;
+        case '*':
+            *kind = FORMULA_MULTIPLY;
+            return PREC_MULTIPLY;
+        case '/':
+            *kind = FORMULA_DIVIDE;
+            return PREC_MULTIPLY;
+        case '^':
+            *kind = FORMULA_POWER;
+            return PREC_POWER;
+        default:
+            return 0;
     }
 }
 

@@ -24,24 +24,29 @@ void write(Writer &w, const FormulaTree &tree, int i) {
     static const char operators[] = "+-*/^";
     const FormulaNode &node = tree.nodes[i];
     switch (node.kind) {
-    case FORMULA_NUMBER: {
-        char number[64];
-        std::snprintf(number, sizeof number, node.value < 0 ? "(%g)" : "%g", node.value);
-        put(w, number);
-        return;
-    }
-    case FORMULA_CONSTANT: put(w, formulaConstantNames[node.which]); return;
-    case FORMULA_VARIABLE: {
-        const FormulaVariable &var = tree.variables[node.which];
-        put(w, tree.text + var.begin, var.length);
-        return;
-    }
-    case FORMULA_FUNCTION:
-        put(w, formulaFunctionNames[node.which]);
-        put(w, "(");
-        break;
-    case FORMULA_NEGATE: put(w, "(-"); break;
-    default: put(w, "(");
+        case FORMULA_NUMBER: {
+            char number[64];
+            std::snprintf(number, sizeof number, node.value < 0 ? "(%g)" : "%g", node.value);
+            put(w, number);
+            return;
+        }
+        case FORMULA_CONSTANT:
+            put(w, formulaConstantNames[node.which]);
+            return;
+        case FORMULA_VARIABLE: {
+            const FormulaVariable &var = tree.variables[node.which];
+            put(w, tree.text + var.begin, var.length);
+            return;
+        }
+        case FORMULA_FUNCTION:
+            put(w, formulaFunctionNames[node.which]);
+            put(w, "(");
+            break;
+        case FORMULA_NEGATE:
+            put(w, "(-");
+            break;
+        default:
+            put(w, "(");
     }
     write(w, tree, node.left);
     if (node.right >= 0) {

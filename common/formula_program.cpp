@@ -113,31 +113,66 @@ void runFormulaBatch(const FormulaProgram &program, FormulaBatch *batch, int lan
         double *a = r[op->a];
         const double *b = r[op->b];
         switch (op->code) {
-        case OP_END: return;
-        case OP_LOAD: each([=](int i) { return a[i]; }); break;
-        case OP_STORE:
-            for (int i = 0; i < lanes; ++i) a[i] = acc[i];
-            break;
-        case OP_NEGATE: each([=](int i) { return -acc[i]; }); break;
-        case OP_ADD_AR: each([=](int i) { return acc[i] + a[i]; }); break;
-        case OP_ADD_RA: each([=](int i) { return a[i] + acc[i]; }); break;
-        case OP_ADD_RR: each([=](int i) { return a[i] + b[i]; }); break;
-        case OP_SUBTRACT_AR: each([=](int i) { return acc[i] - a[i]; }); break;
-        case OP_SUBTRACT_RA: each([=](int i) { return a[i] - acc[i]; }); break;
-        case OP_SUBTRACT_RR: each([=](int i) { return a[i] - b[i]; }); break;
-        case OP_MULTIPLY_AR: each([=](int i) { return acc[i] * a[i]; }); break;
-        case OP_MULTIPLY_RA: each([=](int i) { return a[i] * acc[i]; }); break;
-        case OP_MULTIPLY_RR: each([=](int i) { return a[i] * b[i]; }); break;
-        case OP_DIVIDE_AR: each([=](int i) { return acc[i] / a[i]; }); break;
-        case OP_DIVIDE_RA: each([=](int i) { return a[i] / acc[i]; }); break;
-        case OP_DIVIDE_RR: each([=](int i) { return a[i] / b[i]; }); break;
-        case OP_POWER_AR: each([=](int i) { return std::pow(acc[i], a[i]); }); break;
-        case OP_POWER_RA: each([=](int i) { return std::pow(a[i], acc[i]); }); break;
-        case OP_POWER_RR: each([=](int i) { return std::pow(a[i], b[i]); }); break;
-        default: {
-            int which = op->code - OP_FUNCTION;
-            each([=](int i) { return formulaFunction(which, acc[i]); });
-        }
+            case OP_END:
+                return;
+            case OP_LOAD:
+                each([=](int i) { return a[i]; });
+                break;
+            case OP_STORE:
+                for (int i = 0; i < lanes; ++i) a[i] = acc[i];
+                break;
+            case OP_NEGATE:
+                each([=](int i) { return -acc[i]; });
+                break;
+            case OP_ADD_AR:
+                each([=](int i) { return acc[i] + a[i]; });
+                break;
+            case OP_ADD_RA:
+                each([=](int i) { return a[i] + acc[i]; });
+                break;
+            case OP_ADD_RR:
+                each([=](int i) { return a[i] + b[i]; });
+                break;
+            case OP_SUBTRACT_AR:
+                each([=](int i) { return acc[i] - a[i]; });
+                break;
+            case OP_SUBTRACT_RA:
+                each([=](int i) { return a[i] - acc[i]; });
+                break;
+            case OP_SUBTRACT_RR:
+                each([=](int i) { return a[i] - b[i]; });
+                break;
+            case OP_MULTIPLY_AR:
+                each([=](int i) { return acc[i] * a[i]; });
+                break;
+            case OP_MULTIPLY_RA:
+                each([=](int i) { return a[i] * acc[i]; });
+                break;
+            case OP_MULTIPLY_RR:
+                each([=](int i) { return a[i] * b[i]; });
+                break;
+            case OP_DIVIDE_AR:
+                each([=](int i) { return acc[i] / a[i]; });
+                break;
+            case OP_DIVIDE_RA:
+                each([=](int i) { return a[i] / acc[i]; });
+                break;
+            case OP_DIVIDE_RR:
+                each([=](int i) { return a[i] / b[i]; });
+                break;
+            case OP_POWER_AR:
+                each([=](int i) { return std::pow(acc[i], a[i]); });
+                break;
+            case OP_POWER_RA:
+                each([=](int i) { return std::pow(a[i], acc[i]); });
+                break;
+            case OP_POWER_RR:
+                each([=](int i) { return std::pow(a[i], b[i]); });
+                break;
+            default: {
+                int which = op->code - OP_FUNCTION;
+                each([=](int i) { return formulaFunction(which, acc[i]); });
+            }
         }
     }
 }

@@ -45,15 +45,25 @@ constexpr int FORMULA_LANES = 512;
 // Operation codes. A binary operator has three forms, by where its operands are: the
 // accumulator and a register, a register and the accumulator, two registers.
 enum FormulaOpCode : std::uint8_t {
-    OP_END,    // the value is in acc
-    OP_LOAD,   // acc = r[a]
-    OP_STORE,  // r[a] = acc
-    OP_NEGATE, // acc = -acc
-    OP_ADD_AR, OP_ADD_RA, OP_ADD_RR,  // acc = acc + r[a]; acc = r[a] + acc; acc = r[a] + r[b]
-    OP_SUBTRACT_AR, OP_SUBTRACT_RA, OP_SUBTRACT_RR,
-    OP_MULTIPLY_AR, OP_MULTIPLY_RA, OP_MULTIPLY_RR,
-    OP_DIVIDE_AR, OP_DIVIDE_RA, OP_DIVIDE_RR,
-    OP_POWER_AR, OP_POWER_RA, OP_POWER_RR,
+    OP_END,     // the value is in acc
+    OP_LOAD,    // acc = r[a]
+    OP_STORE,   // r[a] = acc
+    OP_NEGATE,  // acc = -acc
+    OP_ADD_AR,
+    OP_ADD_RA,
+    OP_ADD_RR,  // acc = acc + r[a]; acc = r[a] + acc; acc = r[a] + r[b]
+    OP_SUBTRACT_AR,
+    OP_SUBTRACT_RA,
+    OP_SUBTRACT_RR,
+    OP_MULTIPLY_AR,
+    OP_MULTIPLY_RA,
+    OP_MULTIPLY_RR,
+    OP_DIVIDE_AR,
+    OP_DIVIDE_RA,
+    OP_DIVIDE_RR,
+    OP_POWER_AR,
+    OP_POWER_RA,
+    OP_POWER_RR,
     OP_FUNCTION,  // + FormulaFunctionId: acc = function(acc)
 };
 static_assert(int{OP_FUNCTION} + FORMULA_FUNCTION_COUNT <= 256, "codes are bytes");
@@ -67,8 +77,8 @@ struct FormulaOperation {
 struct FormulaProgram {
     double registers[FORMULA_REGISTER_MAX];  // 4 .. constants - 1: the constants' values
     FormulaOperation operations[FORMULA_OPERATION_MAX + 1];  // and OP_END
-    int operationCount;  // operations before OP_END
-    int constants;       // registers below this are variables and constants
+    int operationCount;                                      // operations before OP_END
+    int constants;  // registers below this are variables and constants
     int variables;  // distinct variables of the simplified tree, as the library counts them
 };
 constexpr std::size_t FORMULA_PROGRAM_BYTES = sizeof(FormulaProgram);

@@ -26,8 +26,8 @@ int simplify(FormulaTree *tree, int i) {
     const FormulaNode &left = tree->nodes[node.left];
     if (node.kind == FORMULA_FUNCTION || node.kind == FORMULA_NEGATE) {
         if (left.kind != FORMULA_NUMBER) return i;
-        double value = node.kind == FORMULA_NEGATE ? -left.value
-                                                   : formulaFunction(node.which, left.value);
+        double value =
+            node.kind == FORMULA_NEGATE ? -left.value : formulaFunction(node.which, left.value);
         return becomeNumber(tree, i, value);
     }
     node.right = static_cast<std::int16_t>(simplify(tree, node.right));
@@ -35,20 +35,20 @@ int simplify(FormulaTree *tree, int i) {
     if (left.kind == FORMULA_NUMBER && right.kind == FORMULA_NUMBER)
         return becomeNumber(tree, i, formulaBinary(node.kind, left.value, right.value));
     switch (node.kind) {
-    case FORMULA_ADD:
-        if (isNumber(left, 0)) return node.right;
-        return isNumber(right, 0) ? node.left : i;
-    case FORMULA_SUBTRACT:
-        return isNumber(right, 0) ? node.left : i;
-    case FORMULA_MULTIPLY:
-        if (isNumber(left, 1)) return node.right;
-        return isNumber(right, 1) ? node.left : i;
-    case FORMULA_DIVIDE:
-        return isNumber(right, 1) ? node.left : i;
-    default:  // FORMULA_POWER
-        if (isNumber(left, 0)) return becomeNumber(tree, i, 0.0);
-        if (isNumber(left, 1) || isNumber(right, 0)) return becomeNumber(tree, i, 1.0);
-        return isNumber(right, 1) ? node.left : i;
+        case FORMULA_ADD:
+            if (isNumber(left, 0)) return node.right;
+            return isNumber(right, 0) ? node.left : i;
+        case FORMULA_SUBTRACT:
+            return isNumber(right, 0) ? node.left : i;
+        case FORMULA_MULTIPLY:
+            if (isNumber(left, 1)) return node.right;
+            return isNumber(right, 1) ? node.left : i;
+        case FORMULA_DIVIDE:
+            return isNumber(right, 1) ? node.left : i;
+        default:  // FORMULA_POWER
+            if (isNumber(left, 0)) return becomeNumber(tree, i, 0.0);
+            if (isNumber(left, 1) || isNumber(right, 0)) return becomeNumber(tree, i, 1.0);
+            return isNumber(right, 1) ? node.left : i;
     }
 }
 

@@ -27,10 +27,10 @@
 
 // ---- Sizes. The client's formulas are at most 495 characters (FORMULA_BUF_SIZE less the
 // NUL); every node takes at least one character of the text, so a tree holds a node per byte.
-constexpr int FORMULA_TEXT_MAX = 511;                   // longest text parsed
-constexpr int FORMULA_NODE_MAX = FORMULA_TEXT_MAX;      // nodes of one tree
-constexpr int FORMULA_VARIABLE_MAX = 32;                // distinct variable names of one tree
-constexpr int FORMULA_NAME_SLOTS = 4;                   // m, M, v, V: the names the client binds
+constexpr int FORMULA_TEXT_MAX = 511;               // longest text parsed
+constexpr int FORMULA_NODE_MAX = FORMULA_TEXT_MAX;  // nodes of one tree
+constexpr int FORMULA_VARIABLE_MAX = 32;            // distinct variable names of one tree
+constexpr int FORMULA_NAME_SLOTS = 4;               // m, M, v, V: the names the client binds
 
 // ---- Results of parsing and compiling.
 constexpr int FORMULA_OK = 0;
@@ -54,16 +54,57 @@ enum FormulaKind : std::uint8_t {
 
 // The library's named constants, in its order.
 enum FormulaConstantId : std::uint8_t {
-    CONST_E, CONST_LOG2E, CONST_LOG10E, CONST_LN2, CONST_LN10, CONST_PI, CONST_PI_2, CONST_PI_4,
-    CONST_1_PI, CONST_2_PI, CONST_2_SQRTPI, CONST_SQRT2, CONST_SQRT1_2, FORMULA_CONSTANT_COUNT
+    CONST_E,
+    CONST_LOG2E,
+    CONST_LOG10E,
+    CONST_LN2,
+    CONST_LN10,
+    CONST_PI,
+    CONST_PI_2,
+    CONST_PI_4,
+    CONST_1_PI,
+    CONST_2_PI,
+    CONST_2_SQRTPI,
+    CONST_SQRT2,
+    CONST_SQRT1_2,
+    FORMULA_CONSTANT_COUNT
 };
 
 // The library's functions, in its order.
 enum FormulaFunctionId : std::uint8_t {
-    FN_EXP, FN_LOG, FN_SQRT, FN_SIN, FN_COS, FN_TAN, FN_COT, FN_SEC, FN_CSC, FN_ASIN, FN_ACOS,
-    FN_ATAN, FN_ACOT, FN_ASEC, FN_ACSC, FN_SINH, FN_COSH, FN_TANH, FN_COTH, FN_SECH, FN_CSCH,
-    FN_ASINH, FN_ACOSH, FN_ATANH, FN_ACOTH, FN_ASECH, FN_ACSCH, FN_ABS, FN_STEP, FN_DELTA,
-    FN_NANDELTA, FN_ERF, FORMULA_FUNCTION_COUNT
+    FN_EXP,
+    FN_LOG,
+    FN_SQRT,
+    FN_SIN,
+    FN_COS,
+    FN_TAN,
+    FN_COT,
+    FN_SEC,
+    FN_CSC,
+    FN_ASIN,
+    FN_ACOS,
+    FN_ATAN,
+    FN_ACOT,
+    FN_ASEC,
+    FN_ACSC,
+    FN_SINH,
+    FN_COSH,
+    FN_TANH,
+    FN_COTH,
+    FN_SECH,
+    FN_CSCH,
+    FN_ASINH,
+    FN_ACOSH,
+    FN_ATANH,
+    FN_ACOTH,
+    FN_ASECH,
+    FN_ACSCH,
+    FN_ABS,
+    FN_STEP,
+    FN_DELTA,
+    FN_NANDELTA,
+    FN_ERF,
+    FORMULA_FUNCTION_COUNT
 };
 
 extern const char *const formulaConstantNames[FORMULA_CONSTANT_COUNT];
@@ -71,7 +112,7 @@ extern const double formulaConstantValues[FORMULA_CONSTANT_COUNT];
 extern const char *const formulaFunctionNames[FORMULA_FUNCTION_COUNT];
 
 struct FormulaNode {
-    double value;        // NUMBER and CONSTANT: the exact value the library uses
+    double value;  // NUMBER and CONSTANT: the exact value the library uses
     FormulaKind kind;
     std::uint8_t which;  // CONSTANT, FUNCTION: its id; VARIABLE: its index in variables
     std::int16_t left;   // child of FUNCTION and NEGATE, left operand of a binary node; else -1
@@ -81,18 +122,18 @@ struct FormulaNode {
 };
 
 struct FormulaVariable {
-    std::int16_t begin;   // the name: text[begin, begin + length), first place it is written
+    std::int16_t begin;  // the name: text[begin, begin + length), first place it is written
     std::int16_t length;
-    std::int8_t slot;     // 0..3 for m, M, v, V (the client's binding order); -1 for another
+    std::int8_t slot;  // 0..3 for m, M, v, V (the client's binding order); -1 for another
 };
 
 struct FormulaTree {
     char text[FORMULA_TEXT_MAX + 1];  // the text parsed, with its NUL
     FormulaNode nodes[FORMULA_NODE_MAX];
-    int nodeCount;                    // nodes in use, 0..FORMULA_NODE_MAX
-    int root;                         // index of the root; after simplifyFormula, the new root
+    int nodeCount;  // nodes in use, 0..FORMULA_NODE_MAX
+    int root;       // index of the root; after simplifyFormula, the new root
     FormulaVariable variables[FORMULA_VARIABLE_MAX];  // distinct names, in order of appearance
-    int variableCount;                // names in the text as written, before simplification
+    int variableCount;  // names in the text as written, before simplification
 };
 
 int parseFormula(const char *text, FormulaTree *tree);
