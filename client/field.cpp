@@ -8,14 +8,6 @@
 
 #include "failed_texts.h"
 
-static_assert(FORMULA_TEXT_MAX >= static_cast<int>(FORMULA_BUF_SIZE) - 1,
-              "the formula compiler takes every text of a request");
-
-// Cells stepped as one batch: both faces of each take a lane. The zone of the last cycle is
-// one batch.
-constexpr int STEP_CELLS = FORMULA_LANES / 2;
-static_assert(STEP_CELLS >= 2 * CYCLE_COUNT + 1);
-
 namespace {
 
 // Number of distinct variables of a compiled formula, as the library counts them.

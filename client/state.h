@@ -12,7 +12,6 @@
 #pragma once
 
 #include "constants.h"
-#include "formula_program.h"
 
 // One cell of a field: the m component, then the v component.
 struct Cell {

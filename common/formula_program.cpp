@@ -97,7 +97,7 @@ int buildFormulaProgram(const FormulaTree &tree, FormulaProgram *program) {
     collectLeaves(b, tree.root);
     program->constants = b.constants;
     if (!b.full) emit(b, tree.root, b.constants);
-    program->operations[program->operationCount].code = OP_END;
+    program->operations[program->operationCount] = {OP_END, 0, 0};
     return b.full ? FORMULA_UNHANDLED : FORMULA_OK;
 }
 

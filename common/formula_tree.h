@@ -19,7 +19,7 @@
 //   library refuses it too.
 // - FORMULA_UNHANDLED: the text holds something this parser leaves to the library: a byte no
 //   rule of the library's scanner reads (the library prints such bytes and skips them), a line
-//   end, or more text, nodes or variables than a tree holds.
+//   end, or more text or variables than a tree holds.
 // The tree is scratch in every case; only FORMULA_OK leaves it meaningful.
 #pragma once
 
