@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "formula_program.h"
 #include "mailbox.h"
 
 // ---- The field: 1000 cells of two doubles, a single spike in the middle.
@@ -36,6 +37,13 @@ constexpr int SCORE_FAILED = 0;         // wrong variable count, or the field fa
 // of the spike; after the last cycle that zone must still lie inside cells 1..998.
 static_assert(SPIKE_CELL - CYCLE_COUNT >= FIRST_INNER_CELL &&
               SPIKE_CELL + CYCLE_COUNT <= LAST_INNER_CELL);
+
+// ---- The formula programs. Every text of a request fits the compiler; a step evaluates the
+// faces of this many cells as one batch, both faces of a cell taking a lane, so that the
+// zone of the last cycle is one batch.
+static_assert(FORMULA_TEXT_MAX >= static_cast<int>(FORMULA_BUF_SIZE) - 1);
+constexpr int STEP_CELLS = FORMULA_LANES / 2;
+static_assert(STEP_CELLS >= 2 * CYCLE_COUNT + 1);
 
 // ---- Names handed to the expression library.
 constexpr int NAME_SIZE = 10;           // one variable name and its NUL

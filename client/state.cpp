@@ -25,9 +25,15 @@ int fieldReach;
 char formulas[FORMULAS_SIZE];
 int score;
 
+FormulaTree formulaScratch;
+FormulaProgram programV;
+FormulaBatch faceBatch;
+double faceValuesM[FORMULA_LANES];
+double faceValuesV[FORMULA_LANES];
 char keptTextM[FORMULA_BUF_SIZE];
 int keptValidM;
 int keptResultM;
+FormulaProgram keptProgramM;
 void *keptEvaluatorM;
 
 std::uint64_t failedTextTbl[FAILED_TEXT_SLOTS];

@@ -1,6 +1,7 @@
 // The client's process-wide state, all in one place: its mailbox, the names and values handed
-// to the expression library, the two fields, the formula buffers, the compiled M kept across
-// requests, the texts that did not compile and the polling mode. Defined in state.cpp.
+// to the expression library, the two fields, the formula buffers, the formula programs (the
+// M kept across requests), the texts that did not compile and the polling mode. Defined in
+// state.cpp.
 //
 // Contract:
 // - setupClientState() fills the names table, allocates and fills both fields and clears the
@@ -40,11 +41,20 @@ extern int fieldReach;    // cells within this distance of the spike may differ 
 extern char formulas[FORMULAS_SIZE];  // M text from FORMULA_M_OFFSET, V from FORMULA_V_OFFSET
 extern int score;                     // the result of the last request
 
-// ---- The compiled M, kept while the text of M stays the same.
-extern char keptTextM[FORMULA_BUF_SIZE];  // the M text keptEvaluatorM was made from
+// ---- The compiled formulas. A text the formula compiler takes runs as a program; one it
+// leaves to the library (a byte the library skips, a syntax error) is compiled by the library.
+extern FormulaTree formulaScratch;  // the tree of the text compiled last
+extern FormulaProgram programV;     // the program of the V being scored
+// The faces of one step that need the formulas, one lane each (field.cpp).
+extern FormulaBatch faceBatch;              // registers 0..3: m, M, v, V of each face
+extern double faceValuesM[FORMULA_LANES];   // face m of each lane
+extern double faceValuesV[FORMULA_LANES];   // face v of each lane
+// The compiled M, kept while the text of M stays the same.
+extern char keptTextM[FORMULA_BUF_SIZE];  // the M text keptProgramM or keptEvaluatorM came from
 extern int keptValidM;      // 1 when keptTextM and keptResultM describe a compiled text
 extern int keptResultM;     // 1: usable; SCORE_NOT_COMPILED or SCORE_FAILED: its verdict
-extern void *keptEvaluatorM;  // the compiled M with four variables, or null
+extern FormulaProgram keptProgramM;  // the usable M's program, unless keptEvaluatorM is set
+extern void *keptEvaluatorM;  // the usable M compiled by the library, or null
 
 // ---- Texts that did not compile (failed_texts.cpp); they stay across set-up and release.
 extern std::uint64_t failedTextTbl[FAILED_TEXT_SLOTS];  // 0 empty, else hash << 32 | offset + 1
