@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "formula_oracle.h"
-#include "literal.h"
+#include "common/test/formula_oracle.h"
+#include "client/test/literal.h"
 
 namespace {
 

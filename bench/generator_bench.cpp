@@ -2,7 +2,7 @@
 // the fast way (argument 1) and by literal stepping (0).
 #include <benchmark/benchmark.h>
 
-#include "cycle.h"
+#include "generator/cycle.h"
 
 constexpr int FIRST_FORMULAS = 50000;
 

@@ -1,13 +1,13 @@
 // Merging a campaign's results (see collect.h).
-#include "collect.h"
+#include "campaign/collect.h"
 
 #include <cerrno>
 #include <cstdio>
 
-#include "constants.h"
-#include "files.h"
-#include "records.h"
-#include "unit.h"
+#include "campaign/constants.h"
+#include "campaign/files.h"
+#include "coordinator/records.h"
+#include "campaign/unit.h"
 
 namespace {
 

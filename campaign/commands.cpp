@@ -1,5 +1,5 @@
 // The commands of quarnCampaign (see commands.h).
-#include "commands.h"
+#include "campaign/commands.h"
 
 #include <sys/stat.h>
 
@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "constants.h"
-#include "files.h"
-#include "plan.h"
-#include "records.h"
-#include "runlog.h"
-#include "runner.h"
-#include "slurm.h"
+#include "campaign/constants.h"
+#include "campaign/files.h"
+#include "campaign/plan.h"
+#include "coordinator/records.h"
+#include "coordinator/runlog.h"
+#include "campaign/runner.h"
+#include "campaign/slurm.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // File helpers of quarnCampaign (see files.h).
-#include "files.h"
+#include "campaign/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "constants.h"
-#include "runlog.h"
+#include "campaign/constants.h"
+#include "coordinator/runlog.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <string>
 
-#include "collect.h"
-#include "commands.h"
-#include "constants.h"
-#include "context.h"
-#include "runner.h"
-#include "settings.h"
-#include "status.h"
+#include "campaign/collect.h"
+#include "campaign/commands.h"
+#include "campaign/constants.h"
+#include "campaign/context.h"
+#include "campaign/runner.h"
+#include "coordinator/settings.h"
+#include "campaign/status.h"
 
 namespace {
 

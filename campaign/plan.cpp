@@ -1,5 +1,5 @@
 // The plan of a campaign: counting the catalogue, splitting it into units, plan.txt (see plan.h).
-#include "plan.h"
+#include "campaign/plan.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,13 +12,13 @@
 #include <cstring>
 #include <sstream>
 
-#include "catalogue.h"
-#include "constants.h"
-#include "files.h"
-#include "runlog.h"
-#include "settings.h"
-#include "state.h"
-#include "streams.h"
+#include "coordinator/catalogue.h"
+#include "campaign/constants.h"
+#include "campaign/files.h"
+#include "coordinator/runlog.h"
+#include "coordinator/settings.h"
+#include "coordinator/state.h"
+#include "coordinator/streams.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The planner and the unit arithmetic: unit boundaries across file ends and an empty file,
 // catalogues refused, plan.txt read back and checked, and where a unit stands after each kind
 // of end of its run.
-#include "plan.h"
+#include "campaign/plan.h"
 
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
 
-#include "support.h"
-#include "unit.h"
+#include "test/support.h"
+#include "campaign/unit.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Starting other programs (see process.h).
-#include "process.h"
+#include "campaign/process.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "constants.h"
+#include "campaign/constants.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "campaign_support.h"
+#include "campaign/test/campaign_support.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Running units with the coordinator (see runner.h).
-#include "runner.h"
+#include "campaign/runner.h"
 
 #include <poll.h>
 #include <sys/stat.h>
@@ -14,15 +14,15 @@
 #include <filesystem>
 #include <vector>
 
-#include "constants.h"
-#include "context.h"
-#include "files.h"
-#include "lock_file.h"
-#include "process.h"
-#include "records.h"
-#include "settings.h"
-#include "shutdown.h"
-#include "unit.h"
+#include "campaign/constants.h"
+#include "campaign/context.h"
+#include "campaign/files.h"
+#include "common/lock_file.h"
+#include "campaign/process.h"
+#include "coordinator/records.h"
+#include "coordinator/settings.h"
+#include "coordinator/shutdown.h"
+#include "campaign/unit.h"
 
 namespace {
 

@@ -27,7 +27,7 @@
 
 #include <string>
 
-#include "plan.h"
+#include "campaign/plan.h"
 
 // Runs unit `unit` until it is done or its run ends early. onNode: as a Slurm task (above).
 // Returns EXIT_OK when the unit is done (now or before), EXIT_UNFINISHED when its run ended

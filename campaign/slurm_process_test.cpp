@@ -12,8 +12,8 @@
 #include <memory>
 #include <regex>
 
-#include "campaign_support.h"
-#include "process.h"
+#include "campaign/test/campaign_support.h"
+#include "campaign/process.h"
 
 namespace {
 

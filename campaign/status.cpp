@@ -1,17 +1,17 @@
 // The status view (see status.h).
-#include "status.h"
+#include "campaign/status.h"
 
 #include <climits>
 #include <cstdio>
 #include <ctime>
 #include <map>
 
-#include "constants.h"
-#include "files.h"
-#include "records.h"
-#include "runlog.h"
-#include "slurm.h"
-#include "unit.h"
+#include "campaign/constants.h"
+#include "campaign/files.h"
+#include "coordinator/records.h"
+#include "coordinator/runlog.h"
+#include "campaign/slurm.h"
+#include "campaign/unit.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // A unit's working directory and where its search stands (see unit.h).
-#include "unit.h"
+#include "campaign/unit.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "catalogue.h"
-#include "constants.h"
-#include "context.h"
-#include "files.h"
-#include "records.h"
-#include "runlog.h"
+#include "coordinator/catalogue.h"
+#include "campaign/constants.h"
+#include "campaign/context.h"
+#include "campaign/files.h"
+#include "coordinator/records.h"
+#include "coordinator/runlog.h"
 
 namespace {
 

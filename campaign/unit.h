@@ -16,8 +16,8 @@
 #include <ctime>
 #include <string>
 
-#include "plan.h"
-#include "runlog.h"
+#include "campaign/plan.h"
+#include "coordinator/runlog.h"
 
 // Where a unit's search stands, read from its logfile.txt against the plan.
 struct UnitProgress {

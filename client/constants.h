@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "formula_program.h"
-#include "mailbox.h"
+#include "common/formula_program.h"
+#include "common/mailbox.h"
 
 // ---- The field: 1000 cells of two doubles, a single spike in the middle.
 constexpr int CELL_COUNT = 1000;       // cells per field, numbered 0..999

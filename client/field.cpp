@@ -1,12 +1,12 @@
 // The field simulation and the scoring of one pair of formulas.
-#include "field.h"
+#include "client/field.h"
 
 #include <matheval.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "failed_texts.h"
+#include "client/failed_texts.h"
 
 namespace {
 

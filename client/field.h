@@ -22,7 +22,7 @@
 // M (keptTextM, keptValidM, keptResultM, keptProgramM, keptEvaluatorM).
 #pragma once
 
-#include "state.h"
+#include "client/state.h"
 
 // A formula as the field evaluates it: the library's evaluator when it is set, else the
 // program.

@@ -1,16 +1,16 @@
 // Tests of the scorer: against the literal field simulation and, step by step, against the
 // library-based scorer over the pair corpus, with its signature, and its memory of the texts
 // that did not compile.
-#include "field.h"
+#include "client/field.h"
 
 #include <matheval.h>
 
 #include <cmath>
 
-#include "cycle.h"
-#include "failed_texts.h"
-#include "literal.h"
-#include "support.h"
+#include "generator/cycle.h"
+#include "client/failed_texts.h"
+#include "client/test/literal.h"
+#include "test/support.h"
 
 int compiles;  // calls of the library's compile
 extern "C" void *__real_evaluator_create(char *);

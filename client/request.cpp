@@ -1,9 +1,9 @@
 // Splitting a request text into the M and V formulas.
-#include "request.h"
+#include "client/request.h"
 
 #include <cstdio>
 
-#include "state.h"
+#include "client/state.h"
 
 int getFormulas(const char *text) {
     char scratch[SCRATCH_SIZE];  // the first part, the letter; not used further

@@ -1,12 +1,12 @@
 // The client's process-wide state and its set-up and release.
-#include "state.h"
+#include "client/state.h"
 
 #include <matheval.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include "field.h"
+#include "client/field.h"
 
 int key;
 int mailboxId;

@@ -11,7 +11,7 @@
 //   set up again afterwards. Neither touches the texts that did not compile: they still fail.
 #pragma once
 
-#include "constants.h"
+#include "client/constants.h"
 
 // One cell of a field: the m component, then the v component.
 struct Cell {

@@ -9,7 +9,7 @@
 
 #include <cmath>
 
-#include "formula_tree.h"
+#include "common/formula_tree.h"
 
 // The library's inverse hyperbolic cosine and sine, also used for asech and acsch.
 inline double formulaAcosh(double x) { return std::log(x + std::sqrt(x * x - 1)); }

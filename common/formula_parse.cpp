@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "formula_tree.h"
+#include "common/formula_tree.h"
 
 const char *const formulaConstantNames[FORMULA_CONSTANT_COUNT] = {
     "e",    "log2e", "log10e", "ln2",      "ln10",  "pi",     "pi_2",

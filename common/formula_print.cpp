@@ -1,5 +1,5 @@
 // Writing a tree in the library's printed form.
-#include "formula_print.h"
+#include "common/formula_print.h"
 
 #include <cstdio>
 #include <cstring>

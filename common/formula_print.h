@@ -10,6 +10,6 @@
 
 #include <cstddef>
 
-#include "formula_tree.h"
+#include "common/formula_tree.h"
 
 int printFormula(const FormulaTree &tree, char *out, std::size_t size);

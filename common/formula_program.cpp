@@ -1,10 +1,10 @@
 // Building a program from a simplified tree: registers for the variables and constants, and
 // one operation per inner node in post-order, left operand before right.
-#include "formula_program.h"
+#include "common/formula_program.h"
 
 #include <bit>
 
-#include "formula_simplify.h"
+#include "common/formula_simplify.h"
 
 namespace {
 

@@ -31,8 +31,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "formula_math.h"
-#include "formula_tree.h"
+#include "common/formula_math.h"
+#include "common/formula_tree.h"
 
 // Registers and operations of one program. The generator's formulas need at most a dozen of
 // each; a text that needs more goes to the library.

@@ -1,7 +1,7 @@
 // The library's simplification rules, applied bottom-up over the node array.
-#include "formula_simplify.h"
+#include "common/formula_simplify.h"
 
-#include "formula_math.h"
+#include "common/formula_math.h"
 
 namespace {
 

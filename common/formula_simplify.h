@@ -12,7 +12,7 @@
 // library counts the variables of its simplified tree, so M^0+m+v+V has three.
 #pragma once
 
-#include "formula_tree.h"
+#include "common/formula_tree.h"
 
 void simplifyFormula(FormulaTree *tree);
 int formulaVariablesUsed(const FormulaTree &tree);

@@ -1,5 +1,5 @@
 // Locks held in a file (see lock_file.h).
-#include "lock_file.h"
+#include "common/lock_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,5 +1,5 @@
 // The pair lines of best.txt and unevaluated.txt (see pair_line.h).
-#include "pair_line.h"
+#include "common/pair_line.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The formula catalogue: listing and sorting the formula files (see catalogue.h).
-#include "catalogue.h"
+#include "coordinator/catalogue.h"
 
 #include <dirent.h>
 
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "state.h"
+#include "coordinator/state.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // (state.h). The streams open the files by these names in catalogueDir.
 #pragma once
 
-#include "constants.h"
+#include "coordinator/constants.h"
 
 constexpr char CATALOGUE_PREFIX[] = "formulas";  // what a formula file's name begins with
 

@@ -1,8 +1,8 @@
 // The catalogue: which entries are taken, the 100-entry limit, name cutting, the sort order.
-#include "catalogue.h"
-#include "state.h"
+#include "coordinator/catalogue.h"
+#include "coordinator/state.h"
 
-#include "run_util.h"
+#include "coordinator/test/run_util.h"
 
 namespace {
 

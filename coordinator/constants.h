@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "mailbox.h"
+#include "common/mailbox.h"
 
 constexpr int MAX_FILES = 100;               // catalogue entries taken from the directory
 constexpr std::size_t FILENAME_SIZE = 120;   // a catalogue name: 119 characters and a NUL

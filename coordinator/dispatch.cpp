@@ -1,5 +1,5 @@
 // The dispatch loop (see dispatch.h).
-#include "dispatch.h"
+#include "coordinator/dispatch.h"
 
 #include <sched.h>
 
@@ -7,11 +7,11 @@
 #include <cstring>
 #include <ctime>
 
-#include "farm.h"
-#include "records.h"
-#include "replies.h"
-#include "streams.h"
-#include "timing.h"
+#include "coordinator/farm.h"
+#include "coordinator/records.h"
+#include "coordinator/replies.h"
+#include "coordinator/streams.h"
+#include "coordinator/timing.h"
 
 namespace {
 

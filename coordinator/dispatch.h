@@ -3,7 +3,7 @@
 // checks; and the settling of the last pairs at the end of a run.
 #pragma once
 
-#include "runlog.h"
+#include "coordinator/runlog.h"
 
 // Runs the search from the positioned streams with the farm built (startUp, buildFarm) until
 // the M stream is exhausted, the run has taken QUARN_M_COUNT M formulas, stop.txt exists, free

@@ -1,5 +1,5 @@
 // The client farm: mailboxes, client processes and the watch over them (see farm.h).
-#include "farm.h"
+#include "coordinator/farm.h"
 
 #include <signal.h>
 #include <sys/shm.h>
@@ -12,10 +12,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "records.h"
-#include "replies.h"
-#include "settings.h"
-#include "timing.h"
+#include "coordinator/records.h"
+#include "coordinator/replies.h"
+#include "coordinator/settings.h"
+#include "coordinator/timing.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 
 #include <sys/shm.h>
 
-#include "runlog.h"
+#include "coordinator/runlog.h"
 
 // Sets up every mailbox of clientInfoArr in key order (get, check, attach), stops clients of an
 // earlier run, then seeds each mailbox and starts its client, and waits until every client has

@@ -1,5 +1,5 @@
 // The key lock (see keylock.h).
-#include "keylock.h"
+#include "coordinator/keylock.h"
 
 #include <sys/shm.h>
 #include <sys/stat.h>
@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "farm.h"
-#include "lock_file.h"
-#include "state.h"
+#include "coordinator/farm.h"
+#include "common/lock_file.h"
+#include "coordinator/state.h"
 
 namespace {
 

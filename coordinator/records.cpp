@@ -1,5 +1,5 @@
 // Run records and probes: logfile.txt, best.txt, stop.txt, free memory (see records.h).
-#include "records.h"
+#include "coordinator/records.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "constants.h"
-#include "pair_line.h"
+#include "coordinator/constants.h"
+#include "common/pair_line.h"
 
 namespace {
 

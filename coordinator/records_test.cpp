@@ -1,12 +1,12 @@
 // The run records and probes against real files in a temporary directory.
-#include "records.h"
+#include "coordinator/records.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <csignal>
 
-#include "run_util.h"
+#include "coordinator/test/run_util.h"
 
 namespace {
 

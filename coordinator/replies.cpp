@@ -1,10 +1,10 @@
 // Results of the pairs in the mailboxes (see replies.h).
-#include "replies.h"
+#include "coordinator/replies.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "records.h"
+#include "coordinator/records.h"
 
 namespace {
 char scoreLine[LOG_LINE_SIZE];  // the score line is built here

@@ -3,7 +3,7 @@
 // mailboxes, and by the farm, which replaces clients.
 #pragma once
 
-#include "state.h"
+#include "coordinator/state.h"
 
 // Collects the 's' reply that record c's mailbox holds for the pair last sent to it: prints
 // the score line, appends the pair to best.txt and counts it in numPassed. A pair that cannot

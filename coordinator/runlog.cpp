@@ -1,5 +1,5 @@
 // The run log's own lines and their reading back (see runlog.h).
-#include "runlog.h"
+#include "coordinator/runlog.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fields.h"
-#include "records.h"
+#include "coordinator/fields.h"
+#include "coordinator/records.h"
 
 namespace {
 

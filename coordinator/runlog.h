@@ -20,7 +20,7 @@
 
 #include <ctime>
 
-#include "state.h"
+#include "coordinator/state.h"
 
 // Why a run ended. Every loop of the coordinator returns one of these to main.
 enum RunEnd {

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <regex>
 
-#include "whole_search.h"
-#include "mailbox.h"
+#include "test/whole_search.h"
+#include "common/mailbox.h"
 
 namespace {
 

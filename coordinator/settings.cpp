@@ -1,5 +1,5 @@
 // Settings of the coordinator read once at start-up (see settings.h).
-#include "settings.h"
+#include "coordinator/settings.h"
 
 #include <unistd.h>
 
@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "records.h"
-#include "state.h"
+#include "coordinator/records.h"
+#include "coordinator/state.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The end of every run (see shutdown.h).
-#include "shutdown.h"
+#include "coordinator/shutdown.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 
-#include "dispatch.h"
-#include "farm.h"
-#include "streams.h"
+#include "coordinator/dispatch.h"
+#include "coordinator/farm.h"
+#include "coordinator/streams.h"
 
 int finishRun(RunEnd end) {
     if (sigintReceived) {

@@ -1,7 +1,7 @@
 // The end of every run: the one shutdown that main runs whatever ended the run.
 #pragma once
 
-#include "runlog.h"
+#include "coordinator/runlog.h"
 
 // The words that end the line announcing the shutdown after a signal ("Received SIGINT
 // (Ctrl+C). Now closing all processes."): a program that runs the coordinator waits for them.

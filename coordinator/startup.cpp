@@ -1,16 +1,16 @@
 // The coordinator's start-up and resume (see startup.h).
-#include "startup.h"
+#include "coordinator/startup.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
-#include "catalogue.h"
-#include "runlog.h"
-#include "settings.h"
-#include "state.h"
-#include "streams.h"
+#include "coordinator/catalogue.h"
+#include "coordinator/runlog.h"
+#include "coordinator/settings.h"
+#include "coordinator/state.h"
+#include "coordinator/streams.h"
 
 namespace {
 

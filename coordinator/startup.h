@@ -13,7 +13,7 @@
 // 0..numFiles-1; a total must lie in 0..MAX_RESUME_TOTAL, so that it can grow.
 #pragma once
 
-#include "runlog.h"
+#include "coordinator/runlog.h"
 
 // The whole start-up, its four jobs in order: announceRun, listCatalogue, the log's start line
 // (with the time of the call), positionStreams. Returns as positionStreams.

@@ -1,13 +1,13 @@
 // Start-up and resume in process: stream positions, run totals, the run log, the exact output
 // of every refused resume argument, the refused settings and the claim of a free key range.
-#include "startup.h"
+#include "coordinator/startup.h"
 
 #include <regex>
 
-#include "keylock.h"
-#include "settings.h"
-#include "streams.h"
-#include "run_util.h"
+#include "coordinator/keylock.h"
+#include "coordinator/settings.h"
+#include "coordinator/streams.h"
+#include "coordinator/test/run_util.h"
 
 namespace {
 

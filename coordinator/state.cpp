@@ -1,5 +1,5 @@
 // Definitions of the coordinator's process-wide state (see state.h).
-#include "state.h"
+#include "coordinator/state.h"
 
 char catalogueDir[PATH_MAX] = ".";
 char filenames[MAX_FILES][FILENAME_SIZE];

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "constants.h"
+#include "coordinator/constants.h"
 
 // ---- Catalogue: the formula files of a folder (the working directory), sorted once at start.
 extern char catalogueDir[PATH_MAX];               // the folder the files are opened in

@@ -4,7 +4,7 @@
 // per-formula path allocates nothing and copies nothing but the formula. Each call walks the
 // line from its start to the field it wants: a line holds a handful of short fields, and the
 // walk costs far less than one evaluation of a pair.
-#include "streams.h"
+#include "coordinator/streams.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "fields.h"
+#include "coordinator/fields.h"
 
 namespace {
 

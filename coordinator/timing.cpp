@@ -1,11 +1,11 @@
 // Signals and whole-second timers of the coordinator (see timing.h).
-#include "timing.h"
+#include "coordinator/timing.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 
-#include "state.h"
+#include "coordinator/state.h"
 
 void sleepSeconds(int seconds) {
     timespec left = {seconds, 0};

@@ -1,12 +1,12 @@
 // Writing the recorded field values of an inspection as CSV.
-#include "csv.h"
+#include "inspector/csv.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "output.h"
-#include "show_state.h"
+#include "inspector/output.h"
+#include "inspector/state.h"
 
 namespace {
 

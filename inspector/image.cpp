@@ -1,5 +1,5 @@
 // Writing and reading PNG files with libpng.
-#include "image.h"
+#include "inspector/image.h"
 
 #include <png.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "output.h"
+#include "inspector/output.h"
 
 namespace {
 

@@ -1,20 +1,20 @@
 // Tests of the inspector in process: its score and step count are the client's over the pair
 // corpus, the reason in words for each kind of result (and the client's refusal rules), the
 // picture and the CSV of a known pair.
-#include "inspect.h"
+#include "inspector/inspect.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "csv.h"
-#include "field.h"
-#include "image.h"
-#include "literal.h"
-#include "picture.h"
-#include "show_state.h"
-#include "support.h"
+#include "inspector/csv.h"
+#include "client/field.h"
+#include "inspector/image.h"
+#include "client/test/literal.h"
+#include "inspector/picture.h"
+#include "inspector/state.h"
+#include "test/support.h"
 
 namespace {
 

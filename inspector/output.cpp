@@ -1,5 +1,5 @@
 // The files the inspector writes (see output.h).
-#include "output.h"
+#include "inspector/output.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
 // Building the results page from best.txt files.
-#include "page.h"
+#include "inspector/page.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,13 +15,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "image.h"
-#include "inspect.h"
-#include "output.h"
-#include "pair_line.h"
-#include "picture.h"
-#include "show_constants.h"
-#include "show_state.h"
+#include "inspector/image.h"
+#include "inspector/inspect.h"
+#include "inspector/output.h"
+#include "common/pair_line.h"
+#include "inspector/picture.h"
+#include "inspector/constants.h"
+#include "inspector/state.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // Drawing the field of a pair over time and writing it as a PNG.
-#include "picture.h"
+#include "inspector/picture.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "colours.h"
-#include "font.h"
-#include "image.h"
-#include "pair_line.h"
-#include "show_state.h"
+#include "inspector/colours.h"
+#include "inspector/font.h"
+#include "inspector/image.h"
+#include "common/pair_line.h"
+#include "inspector/state.h"
 
 namespace {
 

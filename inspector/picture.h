@@ -23,7 +23,7 @@
 // inspection whose field did not run has no picture: result 1 without writing.
 #pragma once
 
-#include "inspect.h"
+#include "inspector/inspect.h"
 
 int drawPicture(const char *path, int userNamed, const char *textM, const char *textV,
                 const Inspection &inspection, int allCells);

@@ -1,14 +1,14 @@
 // Answering for one pair: words, picture and CSV.
-#include "report.h"
+#include "inspector/report.h"
 
 #include <cstdio>
 
-#include "csv.h"
-#include "inspect.h"
-#include "page.h"
-#include "pair_line.h"
-#include "picture.h"
-#include "show_state.h"
+#include "inspector/csv.h"
+#include "inspector/inspect.h"
+#include "inspector/page.h"
+#include "common/pair_line.h"
+#include "inspector/picture.h"
+#include "inspector/state.h"
 
 int showPair(const char *textM, const char *textV, const char *picturePath, const char *csvPath,
              int allCells) {

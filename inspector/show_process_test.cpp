@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <set>
 
-#include "image.h"
-#include "show_constants.h"
-#include "support.h"
+#include "inspector/image.h"
+#include "inspector/constants.h"
+#include "test/support.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Whole searches in tests (see whole_search.h).
-#include "whole_search.h"
+#include "test/whole_search.h"
 
 #include <sched.h>
 #include <signal.h>

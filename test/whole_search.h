@@ -5,7 +5,7 @@
 // it, so whole-search tests run side by side on the default keys without touching the machine's.
 #pragma once
 
-#include "support.h"
+#include "test/support.h"
 
 const std::string kQuarnMain = QUARN_BIN_DIR "/quarnMain";
 const std::string kFakeClient = QUARN_TEST_BIN_DIR "/fake_client";

@@ -1,11 +1,11 @@
 // Support of the campaign's process tests (see campaign_support.h).
-#include "campaign_support.h"
+#include "campaign/test/campaign_support.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "keylock.h"
-#include "mailbox.h"
+#include "coordinator/keylock.h"
+#include "common/mailbox.h"
 
 void CampaignTest::SetUpTestSuite() {
     FarmTest::SetUpTestSuite();

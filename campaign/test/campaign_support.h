@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "whole_search.h"
+#include "test/whole_search.h"
 
 const std::string kCampaign = QUARN_BIN_DIR "/quarnCampaign";
 

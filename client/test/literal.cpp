@@ -1,6 +1,6 @@
 // The literal field simulation and the library-based scorer used as oracles in tests and
 // benchmarks, and the corpus.
-#include "literal.h"
+#include "client/test/literal.h"
 
 #include <matheval.h>
 
@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "failed_texts.h"
-#include "field.h"
+#include "client/failed_texts.h"
+#include "client/field.h"
 
 const Cell *literalLastT;
 int literalCycles;

@@ -29,7 +29,7 @@
 #include <utility>
 #include <vector>
 
-#include "state.h"
+#include "client/state.h"
 
 extern const Cell *literalLastT;
 extern int literalCycles;

@@ -1,5 +1,5 @@
 // Comparing the formula compiler with the expression library on one text.
-#include "formula_oracle.h"
+#include "common/test/formula_oracle.h"
 
 #include <matheval.h>
 
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "formula_print.h"
-#include "formula_program.h"
+#include "common/formula_print.h"
+#include "common/formula_program.h"
 
 const char *const formulaVerdictNames[FORMULA_VERDICTS] = {
     "agree, four variables",

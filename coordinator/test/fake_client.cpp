@@ -15,7 +15,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "mailbox.h"
+#include "common/mailbox.h"
 
 static void nap(long ms) {
     timespec t = {ms / 1000, (ms % 1000) * 1000000};

@@ -2,7 +2,7 @@
 // temporary directory with the coordinator's process-wide state cleared.
 #pragma once
 
-#include "support.h"
+#include "test/support.h"
 
 // A TempDirTest that works inside its directory, with both formula streams rewound, the
 // catalogue empty and no interrupt pending.

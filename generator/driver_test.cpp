@@ -1,6 +1,6 @@
 // The real program zindel in a fresh temporary directory: the files it writes, what it
 // prints and its exit status.
-#include "testutil.h"
+#include "generator/test/testutil.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The symbol odometer at its edges: the wrap after the last string, a code outside the
 // alphabet, the listing, and the full table, which ends the process. The order of the strings
 // is checked by the first run's signature (cycle_test.cpp).
-#include "../../test/testutil.h"
+#include "generator/test/testutil.h"
 
 TEST(GeneratorOdometer, WrapsRendersListsAndEndsOnAFullTable) {
     load(symblNumTbl, std::string(99, 'N'));

@@ -1,11 +1,11 @@
 // The symbol odometer: stepping, rendering and rebuilding the table of symbol codes.
-#include "odometer.h"
+#include "generator/odometer.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "state.h"
+#include "generator/state.h"
 
 const char symbolChars[] = "?MVmvn+-*/()N";
 

@@ -1,5 +1,5 @@
 // Definitions of the generator's process-wide state (declared and described in state.h).
-#include "state.h"
+#include "generator/state.h"
 
 int symblNumTbl[SYMBL_TBL_SIZE];     // the odometer; all 0 is the empty sequence
 int numTblPos;                       // append cursor of addToNumTbl

@@ -1,6 +1,6 @@
 // Reading a formula back into symbol codes to resume after it. What follows a resume is
 // checked through the real program (generator/test/driver_test.cpp).
-#include "../../test/testutil.h"
+#include "generator/test/testutil.h"
 
 TEST(GeneratorResume, ReadsFormulasBackIntoCodes) {
     std::string at120, sixty;  // 120 bytes of "100+", then a byte that fails if it is read

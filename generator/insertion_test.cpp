@@ -1,7 +1,7 @@
 // Constant and function insertion at the edges the generation cycle does not reach: the
 // first placeholder whatever it belongs to, the byte-length limit, a letter just behind a
 // function name, and the failures, which end the process. Ordinary insertions are checked by the run table (cycle_test.cpp).
-#include "../../test/testutil.h"
+#include "generator/test/testutil.h"
 
 TEST(GeneratorInsertion, InsertsWithinTheByteLimitAndEndsTheProcessBeyondIt) {
     std::string paren111 = "(M+m)*" + std::string(105, 'V');

@@ -4,7 +4,7 @@
 // presFunctNum (owned by the generation cycle) for their limits and messages.
 #pragma once
 
-#include "constants.h"
+#include "generator/constants.h"
 
 // Constants inserted for a placeholder, byte for byte (three use U+2212 before the exponent).
 extern const char *const constantTbl[CONSTANT_TBL_SIZE];

@@ -1,13 +1,13 @@
 // Resuming after a given formula: reading a decorated formula back into symbol codes, and
 // the resume mode of the generation cycle.
-#include "resume.h"
+#include "generator/resume.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "cycle.h"
-#include "odometer.h"
-#include "state.h"
+#include "generator/cycle.h"
+#include "generator/odometer.h"
+#include "generator/state.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The generator driver: start or resume the generation cycle, then write 20 new files.
-#include "driver.h"
+#include "generator/driver.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "cycle.h"
-#include "formula_file.h"
+#include "generator/cycle.h"
+#include "generator/formula_file.h"
 
 int zindelMain(int argc, char **argv) {
     if (argc == 2) {

@@ -16,11 +16,11 @@
 // At k = 0 the same checks plus "no operator first" are exactly preTest. A dead suffix
 // moves position k on to its next code (lower positions back to 1), which steps over all
 // 12^k strings that share the suffix, as 12^k odometer steps would.
-#include "fast_draw.h"
+#include "generator/fast_draw.h"
 
-#include "constants.h"
-#include "odometer.h"
-#include "state.h"
+#include "generator/constants.h"
+#include "generator/odometer.h"
+#include "generator/state.h"
 
 namespace {
 

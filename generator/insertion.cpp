@@ -1,11 +1,11 @@
 // Constant and function insertion, and recognition of inserted function names.
-#include "insertion.h"
+#include "generator/insertion.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "state.h"
+#include "generator/state.h"
 
 const char *const constantTbl[CONSTANT_TBL_SIZE] = {
     "1.0E-13",

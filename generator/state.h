@@ -2,7 +2,7 @@
 // variable starts zeroed (the state after next_try(1) and a start of the cycle).
 #pragma once
 
-#include "constants.h"
+#include "generator/constants.h"
 
 // ---- Symbol odometer (odometer.cpp).
 extern int symblNumTbl[SYMBL_TBL_SIZE];  // symbol codes, entry 0 leftmost; ends at the first 0

@@ -1,10 +1,10 @@
-// Fixed sizes and values of the pair inspector quarnShow, each with its reason. (Named apart
-// from the client's constants.h, which it includes.)
+// Fixed sizes and values of the pair inspector quarnShow, each with its reason. It includes the
+// client's, client/constants.h.
 #pragma once
 
 #include <cstddef>
 
-#include "constants.h"
+#include "client/constants.h"
 
 // ---- Exit statuses of quarnShow.
 constexpr int EXIT_EVALUATED = 0;      // the field ran: score and reason printed, files written

@@ -5,7 +5,7 @@
 // Uses fileBuf (state.h) as the open file's stdio buffer.
 #pragma once
 
-#include "constants.h"
+#include "generator/constants.h"
 
 // Fills filename (FILENAME_SIZE bytes) with the lowest "formulas_%03d.txt", n = 1..999, that
 // names no entry (a link, even one that leads nowhere, takes its name). Returns 1 when one is

@@ -1,15 +1,15 @@
 // The generation cycle zindel: draws raw candidates and hands out their decorated runs one
 // formula per call (the run table is at the top of cycle.h).
-#include "cycle.h"
+#include "generator/cycle.h"
 
 #include <cstring>
 
-#include "fast_draw.h"
-#include "filter.h"
-#include "insertion.h"
-#include "odometer.h"
-#include "resume.h"
-#include "state.h"
+#include "generator/fast_draw.h"
+#include "generator/filter.h"
+#include "generator/insertion.h"
+#include "generator/odometer.h"
+#include "generator/resume.h"
+#include "generator/state.h"
 
 void replacePlaceholders(char *formula) {
     for (char *p = formula; *p != '\0'; p++) {

@@ -1,7 +1,7 @@
 // The pair inspector's process-wide state, all in one place: the recording of the latest
 // evaluation, the canvas the picture is drawn on, and what is needed to keep the client's own
-// announcements off the inspector's output. Defined in show_state.cpp. (Named apart from the
-// client's state.h, whose state the inspector shares.)
+// announcements off the inspector's output. Defined in state.cpp. (The client's state, which
+// the inspector shares, is client/state.h.)
 //
 // Contract:
 // - setupShowState() sets up the client's state (setupClientState), installs the recorder
@@ -12,9 +12,9 @@
 //   sets recordedSteps to cycle + 1.
 #pragma once
 
-#include "colours.h"
-#include "show_constants.h"
-#include "state.h"
+#include "inspector/colours.h"
+#include "inspector/constants.h"
+#include "client/state.h"
 
 // ---- The recording: the whole field after each step of the latest evaluation.
 extern Cell recordTbl[CYCLE_COUNT][CELL_COUNT];  // row r: the field after step r + 1

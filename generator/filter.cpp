@@ -1,8 +1,8 @@
 // The structural filter preTest. It is the definition of an acceptable raw candidate;
 // seekAccepted (fast_draw.cpp) finds the same candidates without trying each string.
-#include "filter.h"
+#include "generator/filter.h"
 
-#include "constants.h"
+#include "generator/constants.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The pair inspector's process-wide state and its set-up.
-#include "show_state.h"
+#include "inspector/state.h"
 
 #include <fcntl.h>
 #include <unistd.h>

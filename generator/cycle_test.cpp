@@ -1,6 +1,6 @@
 // The generation cycle: whole runs of the four kinds of raw candidate against the run
 // table, the worked example, and the signature of a first run, drawn fast and literally.
-#include "../../test/testutil.h"
+#include "generator/test/testutil.h"
 
 TEST(GeneratorCycle, RunsOfTheFourKindsFollowTheRunTable) {
     // The last two have a second placeholder right behind the first '(': "log(1" must not

@@ -1,6 +1,6 @@
 // seekAccepted against its definition: literal odometer steps, each string judged by
 // preTest. Every accepted string must come out, in the same order, and nothing else.
-#include "../../test/testutil.h"
+#include "generator/test/testutil.h"
 
 // DIFFERENTIAL_MAX_LEN comes from the build: 8, or 7 in the slower sanitizer build.
 constexpr bool FULL_WALK = DIFFERENTIAL_MAX_LEN >= 8;

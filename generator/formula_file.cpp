@@ -1,5 +1,5 @@
 // Writing formula files: choosing a free name and writing one file's lines.
-#include "formula_file.h"
+#include "generator/formula_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 
 #include <cstdio>
 
-#include "cycle.h"
-#include "state.h"
+#include "generator/cycle.h"
+#include "generator/state.h"
 
 int freeFilename(char *filename) {
     struct stat st;
