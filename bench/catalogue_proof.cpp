@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "common/test/formula_oracle.h"
 #include "client/test/literal.h"
+#include "common/test/formula_oracle.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // formulas, each with its first 2500 formulas as V, as the coordinator pairs them.
 #include <benchmark/benchmark.h>
 
-#include "generator/cycle.h"
 #include "client/field.h"
 #include "client/test/literal.h"
+#include "generator/cycle.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "campaign/constants.h"
 #include "campaign/files.h"
-#include "coordinator/records.h"
 #include "campaign/unit.h"
+#include "coordinator/records.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "campaign/constants.h"
 #include "campaign/files.h"
 #include "campaign/plan.h"
-#include "coordinator/records.h"
-#include "coordinator/runlog.h"
 #include "campaign/runner.h"
 #include "campaign/slurm.h"
+#include "coordinator/records.h"
+#include "coordinator/runlog.h"
 
 namespace {
 

@@ -35,7 +35,7 @@ constexpr int COPY_BACK_INTERVAL_S = 60;
 constexpr int FORWARD_GRACE_S = 2;
 constexpr int POLL_MS = 250;  // the runner's look at its coordinator, stop file and signals
 // ---- Status.
-constexpr int BAR_WIDTH = 40;  // characters of the progress bar
+constexpr int BAR_WIDTH = 40;                               // characters of the progress bar
 constexpr double MAX_SHOWN_SECONDS = 100 * 365.25 * 86400;  // a longer time to go is not shown
 // A unit whose log has not changed for this long without an end line, and that no live process
 // or Slurm task runs, has been killed without an orderly end: it counts as failed. A running

@@ -36,9 +36,7 @@ int writeAll(int fd, const char *text, std::size_t size) {
 
 }  // namespace
 
-std::string wholeLines(const std::string &text) {
-    return text.substr(0, text.rfind('\n') + 1);
-}
+std::string wholeLines(const std::string &text) { return text.substr(0, text.rfind('\n') + 1); }
 
 std::string plainLine(const std::string &text) {
     std::string line = text.substr(0, text.find('\n'));

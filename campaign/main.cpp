@@ -12,8 +12,8 @@
 #include "campaign/constants.h"
 #include "campaign/context.h"
 #include "campaign/runner.h"
-#include "coordinator/settings.h"
 #include "campaign/status.h"
+#include "coordinator/settings.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <cstring>
 #include <sstream>
 
-#include "coordinator/catalogue.h"
 #include "campaign/constants.h"
 #include "campaign/files.h"
+#include "coordinator/catalogue.h"
 #include "coordinator/runlog.h"
 #include "coordinator/settings.h"
 #include "coordinator/state.h"
@@ -111,9 +111,8 @@ bool readPlanLine(const std::string &line, Plan *plan) {
     long unit = -1;
     const bool ok = f.size() == 4 && isNumber(f[0], 0, &unit) &&
                     unit == static_cast<long>(plan->units.size()) &&
-                    readResumeFields(f[1].c_str(), u.resume) == 6 &&
-                    f[1] == resumeText(u.resume) && isNumber(f[2], 1, &u.mCount) &&
-                    isNumber(f[3], 0, &u.pairs);
+                    readResumeFields(f[1].c_str(), u.resume) == 6 && f[1] == resumeText(u.resume) &&
+                    isNumber(f[2], 1, &u.mCount) && isNumber(f[3], 0, &u.pairs);
     plan->units.push_back(u);
     return ok;
 }
@@ -254,8 +253,8 @@ int checkCatalogue(const Plan &plan, std::string *error) {
     for (const CatalogueFile &f : plan.files) {
         std::string digest;
         const std::string file = dir + "/" + f.name;
-        if (sizeOf(file) != f.bytes || (!f.digest.empty() && (!fileDigest(file, &digest) ||
-                                                               digest != f.digest))) {
+        if (sizeOf(file) != f.bytes ||
+            (!f.digest.empty() && (!fileDigest(file, &digest) || digest != f.digest))) {
             *error =
                 "the catalogue file " + dir + "/" + f.name + " has changed since it was planned";
             return 0;

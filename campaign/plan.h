@@ -22,9 +22,9 @@ static_assert(sizeof(long) >= 8, "pair counts of a catalogue exceed 32 bits");
 
 // One file of the catalogue.
 struct CatalogueFile {
-    std::string name;  // its name in the catalogue folder
-    long formulas;     // formulas the coordinator's streams take from it
-    long bytes;        // its size when counted; -1 for an entry that is not a regular file
+    std::string name;    // its name in the catalogue folder
+    long formulas;       // formulas the coordinator's streams take from it
+    long bytes;          // its size when counted; -1 for an entry that is not a regular file
     std::string digest;  // its content's digest when counted; empty for none (or an old plan)
 };
 

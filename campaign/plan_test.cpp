@@ -8,8 +8,8 @@
 #include <cctype>
 #include <cstdio>
 
-#include "test/support.h"
 #include "campaign/unit.h"
+#include "test/support.h"
 
 namespace {
 
@@ -51,7 +51,8 @@ TEST_F(PlanTest, CataloguesWithoutAFixedOrderAndPlansWithGapsAreRefused) {
     std::string error;
     unitLines(4);
     std::string text = readFile(path("plan.txt"));
-    const std::string edits[][3] = {  // a part of the plan, what it becomes, the message
+    const std::string edits[][3] = {
+        // a part of the plan, what it becomes, the message
         {"\n1 0,4,", "\n1 0,5,", "unit 1 does not start where"},  // a M late
         {" 52\n2", " 52x\n2", "is not a plan line: 1 0,4,0,0,52,0 4 52x"},
         {"unit 4\n", "unit 4 4\n", "is not a plan line: m-per-unit 4 4"},

@@ -17,12 +17,12 @@
 #include "campaign/constants.h"
 #include "campaign/context.h"
 #include "campaign/files.h"
-#include "common/lock_file.h"
 #include "campaign/process.h"
+#include "campaign/unit.h"
+#include "common/lock_file.h"
 #include "coordinator/records.h"
 #include "coordinator/settings.h"
 #include "coordinator/shutdown.h"
-#include "campaign/unit.h"
 
 namespace {
 
@@ -123,8 +123,8 @@ void relay(int &fd, FILE *to, std::string *tail, std::size_t keep) {
 // Watches the coordinator until it exits: relays its output, passes signals and the campaign's
 // stop file on, and copies the records back from scratch. Returns its wait status; *lastError
 // receives the last line it wrote to standard error.
-int supervise(pid_t pid, int outFd, int errFd, const std::string &campaign,
-              const std::string &work, const std::string &dir, std::string *lastError) {
+int supervise(pid_t pid, int outFd, int errFd, const std::string &campaign, const std::string &work,
+              const std::string &dir, std::string *lastError) {
     const std::string mark = CLOSING_WORDS;
     std::string tail;       // the end of the output so far, to find the mark across reads
     std::string errors;     // the end of its standard error
@@ -269,12 +269,16 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
         bool failed = false;
         std::string details = endDetails(before, ran, status, lastError, &failed);
         if (!copied) {
-            details += "; the records could not be copied back (" + error + "); scratch kept in " + work;
+            details +=
+                "; the records could not be copied back (" + error + "); scratch kept in " + work;
             failed = true;
             keepScratch = true;
         }
-        const std::string end =
-            taskEndLine(unit, failed ? TASK_FAILED : done ? TASK_DONE : TASK_UNFINISHED, details);
+        const std::string end = taskEndLine(unit,
+                                            failed ? TASK_FAILED
+                                            : done ? TASK_DONE
+                                                   : TASK_UNFINISHED,
+                                            details);
         if (!appendTaskLine(dir, end, &error))
             std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         std::printf("%s\n", end.c_str());

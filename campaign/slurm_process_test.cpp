@@ -12,8 +12,8 @@
 #include <memory>
 #include <regex>
 
-#include "campaign/test/campaign_support.h"
 #include "campaign/process.h"
+#include "campaign/test/campaign_support.h"
 
 namespace {
 

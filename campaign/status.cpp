@@ -8,10 +8,10 @@
 
 #include "campaign/constants.h"
 #include "campaign/files.h"
-#include "coordinator/records.h"
-#include "coordinator/runlog.h"
 #include "campaign/slurm.h"
 #include "campaign/unit.h"
+#include "coordinator/records.h"
+#include "coordinator/runlog.h"
 
 namespace {
 
@@ -121,11 +121,13 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
     const double left = static_cast<double>(total - done);
     if (measured > 0 && measured < running) {
         rate *= static_cast<double>(running) / measured;
-        std::printf("rate: %.0f pairs/s (runs going on now; %d of the %d just started, counted at "
-                    "the others' rate)%s\n",
-                    rate, running - measured, running, timeToGo(left, rate).c_str());
+        std::printf(
+            "rate: %.0f pairs/s (runs going on now; %d of the %d just started, counted at "
+            "the others' rate)%s\n",
+            rate, running - measured, running, timeToGo(left, rate).c_str());
     } else if (measured > 0) {
-        std::printf("rate: %.0f pairs/s (runs going on now)%s\n", rate, timeToGo(left, rate).c_str());
+        std::printf("rate: %.0f pairs/s (runs going on now)%s\n", rate,
+                    timeToGo(left, rate).c_str());
     } else if (running > 0) {
         std::printf("rate: still measuring (%d runs going on have not yet told their pairs)\n",
                     running);

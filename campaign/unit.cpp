@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "coordinator/catalogue.h"
 #include "campaign/constants.h"
 #include "campaign/context.h"
 #include "campaign/files.h"
+#include "coordinator/catalogue.h"
 #include "coordinator/records.h"
 #include "coordinator/runlog.h"
 
@@ -58,8 +58,7 @@ int readUnitProgress(const Plan &plan, int unit, const std::string &dir, UnitPro
     std::memcpy(out->resume, s.resume, sizeof out->resume);
     // The continuation's M formula, counted from the catalogue's start; after the last M of
     // the catalogue the M file number is one past the last file.
-    const long mIndex =
-        s.end == END_ALL_DONE ? -1 : formulaIndex(plan, s.resume[0], s.resume[1]);
+    const long mIndex = s.end == END_ALL_DONE ? -1 : formulaIndex(plan, s.resume[0], s.resume[1]);
     if (s.finished && isEndOfUnit(plan, u, mIndex)) {
         out->finished = 1;
         out->mLeft = 0;

@@ -7,9 +7,9 @@
 
 #include <cmath>
 
-#include "generator/cycle.h"
 #include "client/failed_texts.h"
 #include "client/test/literal.h"
+#include "generator/cycle.h"
 #include "test/support.h"
 
 int compiles;  // calls of the library's compile
@@ -76,9 +76,12 @@ TEST(Field, TheFieldIsTheLibrarysAtEveryStepOnPairsOfTheCatalogue) {
 // Defined last: it leaves the table full.
 TEST(Field, TheLibraryCompilesWhatTheCompilerLeavesAndAFailedTextOnceUntilTheTableIsFull) {
     testing::internal::CaptureStdout();  // the library also prints the bytes it skips
-    for (const auto &[m, v, expected] : std::vector<std::tuple<const char *, const char *, int>>{
-             {"M+m+V+v", "v*m-V*M", 0}, {"M+m+V+v$", "v*m-V*M", 1}, {"v*m-V*M", "V+v-M-m$", 1},
-             {"M*m", "V", 0}, {"m-M*v+V", "M+(V", 1}}) {
+    for (const auto &[m, v, expected] :
+         std::vector<std::tuple<const char *, const char *, int>>{{"M+m+V+v", "v*m-V*M", 0},
+                                                                  {"M+m+V+v$", "v*m-V*M", 1},
+                                                                  {"v*m-V*M", "V+v-M-m$", 1},
+                                                                  {"M*m", "V", 0},
+                                                                  {"m-M*v+V", "M+(V", 1}}) {
         compiles = 0;
         int result = evaluateFunction(m, v);
         EXPECT_EQ(expected, compiles) << m << " " << v;

@@ -24,8 +24,8 @@ int getFormulas(const char *text) {
                 i -= length;
                 target = formulas + FORMULA_V_OFFSET;
             } else {
-                std::printf("\rclient %d Error, more than three comma seperated parts: %.*s\n",
-                            key, static_cast<int>(MB_SIZE), text);
+                std::printf("\rclient %d Error, more than three comma seperated parts: %.*s\n", key,
+                            static_cast<int>(MB_SIZE), text);
                 return 1;
             }
             length = 0;

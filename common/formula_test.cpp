@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "common/test/formula_oracle.h"
 #include "common/formula_print.h"
 #include "common/formula_program.h"
+#include "common/test/formula_oracle.h"
 
 namespace {
 

@@ -15,7 +15,8 @@ int takeLockFile(const char *path, int mode, const char *holder, char *said, std
     const int fd = open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, mode);
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
-        std::snprintf(said, saidSize, "%s", fd < 0 ? std::strerror(errno) : "not a file of this user");
+        std::snprintf(said, saidSize, "%s",
+                      fd < 0 ? std::strerror(errno) : "not a file of this user");
         if (fd >= 0) close(fd);
         return -1;
     }

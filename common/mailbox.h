@@ -32,8 +32,8 @@
 #include <cstdlib>
 #include <cstring>
 
-constexpr int MB_KEY_BASE = 1000;    // key of client 0; client n has key 1000 + n
-constexpr int MB_NUM_CLIENTS = 50;   // clients, and so mailboxes, per run
+constexpr int MB_KEY_BASE = 1000;      // key of client 0; client n has key 1000 + n
+constexpr int MB_NUM_CLIENTS = 50;     // clients, and so mailboxes, per run
 constexpr std::size_t MB_SIZE = 1000;  // bytes per segment; both sides ask for exactly this
 
 // Processes that poll in a full farm: the 50 clients and the coordinator. With fewer
@@ -75,8 +75,9 @@ inline void mbStoreLetter(char *mailbox, char letter) {
 // Replaces the letter `expected` by `desired` in one step. Returns 1 when it did; 0 when the
 // letter had changed meanwhile (to the stop letter), and then leaves it as it is.
 inline int mbSwapLetter(char *mailbox, char expected, char desired) {
-    return std::atomic_ref<char>(mailbox[0]).compare_exchange_strong(
-               expected, desired, std::memory_order_acq_rel, std::memory_order_acquire)
+    return std::atomic_ref<char>(mailbox[0])
+                   .compare_exchange_strong(expected, desired, std::memory_order_acq_rel,
+                                            std::memory_order_acquire)
                ? 1
                : 0;
 }

@@ -21,7 +21,8 @@ std::size_t formatPairLine(char *out, std::size_t size, const char *m, const cha
     const bool ownEnd = vLen > 0 && v[vLen - 1] == '\n';
     const int built = std::snprintf(out, size, ownEnd ? "%s%s%s%s" : "%s%s%s%s\n", PAIR_PREFIX, m,
                                     PAIR_SEPARATOR, v);
-    if (built >= 0 && static_cast<std::size_t>(built) < size) return static_cast<std::size_t>(built);
+    if (built >= 0 && static_cast<std::size_t>(built) < size)
+        return static_cast<std::size_t>(built);
     out[size - 2] = '\n';
     return size - 1;
 }

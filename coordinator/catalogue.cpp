@@ -15,7 +15,9 @@ namespace {
 constexpr std::size_t PREFIX_LEN = sizeof(CATALOGUE_PREFIX) - 1;
 constexpr std::size_t NUMBER_AT = 9;  // the character after "formulas_"
 
-bool isCatalogueName(const char *name) { return std::strncmp(name, CATALOGUE_PREFIX, PREFIX_LEN) == 0; }
+bool isCatalogueName(const char *name) {
+    return std::strncmp(name, CATALOGUE_PREFIX, PREFIX_LEN) == 0;
+}
 
 // Copies `src` into a catalogue entry, cut to FILENAME_SIZE - 1 characters.
 void copyName(char *dst, const char *src) {
@@ -56,8 +58,7 @@ int countCatalogueNames(const char *dir) {
     DIR *d = opendir(dir);
     if (d == nullptr) return -1;
     int n = 0;
-    while (const dirent *e = readdir(d))
-        n += isCatalogueName(e->d_name);
+    while (const dirent *e = readdir(d)) n += isCatalogueName(e->d_name);
     closedir(d);
     return n;
 }

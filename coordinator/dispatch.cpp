@@ -17,10 +17,10 @@ namespace {
 
 // The loop's timers and its last free-memory reading, kept across the passes of the M loop.
 struct LoopState {
-    time_t checkTimer;     // start of the current 1-second interval (stop file, free memory)
-    time_t progressTimer;  // start of the current 10-second interval (progress line)
-    long freeKb;           // last reading of memLeft()
-    int memoryLineWritten; // 1 once the "Memory too low" line has been written
+    time_t checkTimer;      // start of the current 1-second interval (stop file, free memory)
+    time_t progressTimer;   // start of the current 10-second interval (progress line)
+    long freeKb;            // last reading of memLeft()
+    int memoryLineWritten;  // 1 once the "Memory too low" line has been written
 };
 
 void noteMemoryLow(LoopState &loop) {
@@ -163,7 +163,8 @@ RunEnd runSearch() {
         const char *m = getNextFormulaM(STREAM_NEXT);
         // The run ends at the M after a V walk that stopped early; that M is never used.
         if (cut != END_NONE) {
-            if (m != nullptr && isStop()) std::fputs("*** stop.txt file detected, Exiting. ***", stdout);
+            if (m != nullptr && isStop())
+                std::fputs("*** stop.txt file detected, Exiting. ***", stdout);
             end = cut;
             break;
         }
@@ -212,7 +213,8 @@ void settleLastPairs(int waitS) {
         }
         int open = handOnCount;
         for (ClientInfo &c : clientInfoArr)
-            if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) && c.place.seq >= 0)
+            if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) &&
+                c.place.seq >= 0)
                 ++open;
         if (open == 0 || signalCount != signals || std::difftime(now, start) >= waitS) break;
         nanosleep(&nap, nullptr);
@@ -230,7 +232,8 @@ void settleLastPairs(int waitS) {
             giveUp(c.lastM, c.lastV, c.place);
         c.unsettled = 0;
     }
-    for (int i = 0; i < handOnCount; ++i) giveUp(handOnQueue[i].m, handOnQueue[i].v, handOnQueue[i].place);
+    for (int i = 0; i < handOnCount; ++i)
+        giveUp(handOnQueue[i].m, handOnQueue[i].v, handOnQueue[i].place);
     handOnCount = 0;
     std::fflush(stdout);
 }

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int COMMAND_SIZE = 64;  // "sudo ./quarnClient <key> &"
+constexpr int COMMAND_SIZE = 64;                   // "sudo ./quarnClient <key> &"
 const timespec AWAIT_NAP = {0, 10 * 1000 * 1000};  // between looks while clients start or stop
 
 // Gets record c's segment, checks that it is this user's own, and attaches it. *others receives
@@ -38,10 +38,11 @@ int getMailbox(ClientInfo &c, long *others) {
     }
     const unsigned mode = ds.shm_perm.mode & 0777;
     if (!isOwnMailbox(ds)) {
-        std::printf("Error: the segment for key = %d is not a mailbox of this user (owner uid %u, "
-                    "creator uid %u, mode %03o); remove it (ipcrm -M %d) or use other keys\n",
-                    c.key, static_cast<unsigned>(ds.shm_perm.uid),
-                    static_cast<unsigned>(ds.shm_perm.cuid), mode, c.key);
+        std::printf(
+            "Error: the segment for key = %d is not a mailbox of this user (owner uid %u, "
+            "creator uid %u, mode %03o); remove it (ipcrm -M %d) or use other keys\n",
+            c.key, static_cast<unsigned>(ds.shm_perm.uid), static_cast<unsigned>(ds.shm_perm.cuid),
+            mode, c.key);
         return 0;
     }
     *others = static_cast<long>(ds.shm_nattch);
@@ -75,8 +76,10 @@ RunEnd stopOrphans(const long *others) {
         ++orphaned;
     }
     if (orphaned == 0) return END_NONE;
-    std::printf("\r%d mailboxes still have clients of an earlier run attached: telling them to "
-                "stop\n", orphaned);
+    std::printf(
+        "\r%d mailboxes still have clients of an earlier run attached: telling them to "
+        "stop\n",
+        orphaned);
     std::fflush(stdout);
     const time_t start = std::time(nullptr);
     for (;;) {
@@ -92,9 +95,10 @@ RunEnd stopOrphans(const long *others) {
         if (left == nullptr) return END_NONE;
         if (sigintReceived) return END_SIGNAL;
         if (secondsSince(start) >= ORPHAN_STOP_LIMIT_S) {
-            std::printf("Error: clients of an earlier run on key = %d did not stop within %d s; end "
-                        "them (ipcs -m -p shows their process ids) and start again\n",
-                        left->key, ORPHAN_STOP_LIMIT_S);
+            std::printf(
+                "Error: clients of an earlier run on key = %d did not stop within %d s; end "
+                "them (ipcs -m -p shows their process ids) and start again\n",
+                left->key, ORPHAN_STOP_LIMIT_S);
             return END_FARM_FAILED;
         }
         nanosleep(&AWAIT_NAP, nullptr);
@@ -113,8 +117,8 @@ void launchClient(ClientInfo &c, time_t now) {
     if (c.restarts == 0)
         std::printf("\rstarting background process quarnClient with key = %d\n", c.key);
     else
-        std::printf("\rrestarting background process quarnClient with key = %d (%d of %d)\n",
-                    c.key, c.restarts, MAX_CLIENT_RESTARTS);
+        std::printf("\rrestarting background process quarnClient with key = %d (%d of %d)\n", c.key,
+                    c.restarts, MAX_CLIENT_RESTARTS);
     std::fflush(stdout);
     char command[COMMAND_SIZE];
     clientCommand(command, sizeof command, c.key);
@@ -140,10 +144,11 @@ RunEnd awaitClients() {
             } else if (secondsSince(c.startedAt) >= CLIENT_START_LIMIT_S) {
                 char command[COMMAND_SIZE];
                 clientCommand(command, sizeof command, c.key);
-                std::printf("Error: the client with key = %d did not attach its mailbox within %d "
-                            "s; check that \"%s\" starts ./quarnClient here (sudo allowed without "
-                            "a password, ./quarnClient present and executable)\n",
-                            c.key, CLIENT_START_LIMIT_S, command);
+                std::printf(
+                    "Error: the client with key = %d did not attach its mailbox within %d "
+                    "s; check that \"%s\" starts ./quarnClient here (sudo allowed without "
+                    "a password, ./quarnClient present and executable)\n",
+                    c.key, CLIENT_START_LIMIT_S, command);
                 return END_FARM_FAILED;
             } else {
                 ++waiting;
@@ -173,8 +178,8 @@ void handOn(const ClientInfo &c) {
 // restarts.
 void replaceClient(ClientInfo &c, time_t now, const char *what, int replace) {
     if (!settleReply(c, mbLoadLetter(c.shm_ptr)) && c.unsettled && c.place.seq >= 0) {
-        writeFaultLine("client %d %s; its pair M = %s, V = %s is handed on\n", c.key, what,
-                       c.lastM, c.lastV);
+        writeFaultLine("client %d %s; its pair M = %s, V = %s is handed on\n", c.key, what, c.lastM,
+                       c.lastV);
         handOn(c);
     } else {
         writeFaultLine("client %d %s\n", c.key, what);
@@ -199,9 +204,10 @@ void replaceClient(ClientInfo &c, time_t now, const char *what, int replace) {
 // Record c's client has held its pair too long: the pair is handed on and the client is told
 // to stop; it is replaced once it has gone.
 void retireClient(ClientInfo &c) {
-    writeFaultLine("client %d has held its pair M = %s, V = %s for %d s; the pair is handed on and "
-                   "the client told to stop\n",
-                   c.key, c.lastM, c.lastV, holdLimitS);
+    writeFaultLine(
+        "client %d has held its pair M = %s, V = %s for %d s; the pair is handed on and "
+        "the client told to stop\n",
+        c.key, c.lastM, c.lastV, holdLimitS);
     if (c.place.seq >= 0) handOn(c);
     c.unsettled = 0;
     c.state = CLIENT_RETIRING;
@@ -248,8 +254,7 @@ RunEnd watchClients(time_t now, int replace) {
                 replaceClient(c, now, "did not attach its mailbox after its restart", replace);
         } else if (attached >= 0 && attached < 2) {
             replaceClient(c, now, c.state == CLIENT_RETIRING ? "has stopped" : "is gone", replace);
-        } else if (c.state == CLIENT_RUNNING && c.unsettled &&
-                   !mbIsIdle(mbLoadLetter(c.shm_ptr)) &&
+        } else if (c.state == CLIENT_RUNNING && c.unsettled && !mbIsIdle(mbLoadLetter(c.shm_ptr)) &&
                    std::difftime(now, c.sentAt) >= holdLimitS) {
             retireClient(c);
         }

@@ -17,9 +17,10 @@
 // Mailboxes that are not this user's own (owner or creator another user, or permission bits
 // beyond 0660) are refused. A run removes the mailboxes it set up when it ends, once their
 // clients are gone: nothing stays behind on a machine (a batch system does not remove
-// segments); a mailbox left by a run that was killed is taken over by the next run. Processes still attached to a mailbox before the farm uses it are
-// clients of an earlier coordinator that died (the key lock says no live coordinator has these
-// keys): they are told to stop and must be gone before any client is started.
+// segments); a mailbox left by a run that was killed is taken over by the next run. Processes still
+// attached to a mailbox before the farm uses it are clients of an earlier coordinator that died
+// (the key lock says no live coordinator has these keys): they are told to stop and must be gone
+// before any client is started.
 #pragma once
 
 #include <sys/shm.h>

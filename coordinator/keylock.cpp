@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "coordinator/farm.h"
 #include "common/lock_file.h"
+#include "coordinator/farm.h"
 #include "coordinator/state.h"
 
 namespace {
@@ -27,15 +27,19 @@ enum LockResult { LOCK_TAKEN, LOCK_BUSY, LOCK_FAILED };
 int lockFolder(char *out, std::size_t size) {
     const uid_t uid = geteuid();
     struct stat st;
-    const char *parent = uid == 0 && stat(ROOT_LOCK_PARENT, &st) == 0 ? ROOT_LOCK_PARENT : USER_LOCK_PARENT;
+    const char *parent =
+        uid == 0 && stat(ROOT_LOCK_PARENT, &st) == 0 ? ROOT_LOCK_PARENT : USER_LOCK_PARENT;
     std::snprintf(out, size, "%s/quarnMain-%u", parent, static_cast<unsigned>(uid));
     if (mkdir(out, 0700) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "quarnMain: cannot make the key lock folder %s: %s\n", out, std::strerror(errno));
+        std::fprintf(stderr, "quarnMain: cannot make the key lock folder %s: %s\n", out,
+                     std::strerror(errno));
         return 0;
     }
-    if (lstat(out, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & 022) != 0) {
+    if (lstat(out, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid ||
+        (st.st_mode & 022) != 0) {
         std::fprintf(stderr,
-                     "quarnMain: the key lock folder %s is not a folder of this user that only it can write; "
+                     "quarnMain: the key lock folder %s is not a folder of this user that only it "
+                     "can write; "
                      "remove it\n",
                      out);
         return 0;
@@ -79,7 +83,8 @@ int keyLockPath(char *out, std::size_t size, int base) {
     char folder[PATH_MAX];
     if (!lockFolder(folder, sizeof folder)) return 0;
     struct stat ns;
-    unsigned long id = stat("/proc/self/ns/ipc", &ns) == 0 ? static_cast<unsigned long>(ns.st_ino) : 0;
+    unsigned long id =
+        stat("/proc/self/ns/ipc", &ns) == 0 ? static_cast<unsigned long>(ns.st_ino) : 0;
     std::snprintf(out, size, "%s/keys-%d-ipc%lu.lock", folder, base, id);
     return 1;
 }
@@ -95,7 +100,8 @@ int claimKeys() {
         LockResult r = tryLock(keyBase, holder, sizeof holder);
         if (r == LOCK_BUSY)
             std::fprintf(stderr, "quarnMain: mailbox keys %d-%d are in use by the search of %s\n",
-                         keyBase, keyBase + MB_NUM_CLIENTS - 1, holder[0] ? holder : "another process");
+                         keyBase, keyBase + MB_NUM_CLIENTS - 1,
+                         holder[0] ? holder : "another process");
         return r == LOCK_TAKEN;
     }
     // A range is passed over when this user's lock on it is held, or when another user's

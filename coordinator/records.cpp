@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "coordinator/constants.h"
 #include "common/pair_line.h"
+#include "coordinator/constants.h"
 
 namespace {
 
@@ -70,7 +70,8 @@ int appendRecord(const char *name, const char *text, std::size_t len, const char
 
 // The length of a line built into a LOG_LINE_SIZE buffer; a text cut to fit keeps its line end.
 std::size_t lineLength(int built) {
-    return built < static_cast<int>(LOG_LINE_SIZE) ? static_cast<std::size_t>(built) : LOG_LINE_SIZE - 1;
+    return built < static_cast<int>(LOG_LINE_SIZE) ? static_cast<std::size_t>(built)
+                                                   : LOG_LINE_SIZE - 1;
 }
 
 // Appends the pair line of (m, v) to the record file `name`.

@@ -58,4 +58,3 @@ long memLeftFrom(const char *path);
 // and a number ("MemFree", "MemTotal"): kB. 0 when there is none (the file cannot be opened:
 // perror "Failed to open <path>").
 long meminfoKb(const char *path, const char *label);
-

@@ -15,7 +15,8 @@ class RecordsTest : public InDirTest {};
 TEST_F(RecordsTest, LogAndBestLines) {
     for (const char *text : {"abc", "abc\n", ""}) logAppend(text);
     EXPECT_EQ("abc\nabc\n\n", readFile("logfile.txt"));
-    const std::pair<const char *, const char *> pairs[] = {{"a", "b"}, {"a\n", "b"}, {"a", "b\n"}, {"a\nb", "c"}};
+    const std::pair<const char *, const char *> pairs[] = {
+        {"a", "b"}, {"a\n", "b"}, {"a", "b\n"}, {"a\nb", "c"}};
     for (const auto &[m, v] : pairs) appendBest(std::string(m).data(), v);
     EXPECT_EQ("M = a, V = b\nM = a , V = b\nM = a, V = b\nM = a\nb, V = c\n", readFile("best.txt"));
 }
@@ -64,7 +65,8 @@ TEST_F(RecordsTest, MemLeftReadsTheFirstMemFreeLine) {
     }
     testing::internal::CaptureStderr();
     EXPECT_EQ(0, memLeftFrom("missing"));
-    EXPECT_EQ("Failed to open missing: No such file or directory\n", testing::internal::GetCapturedStderr());
+    EXPECT_EQ("Failed to open missing: No such file or directory\n",
+              testing::internal::GetCapturedStderr());
 }
 
 }  // namespace

@@ -87,13 +87,15 @@ void writeLine(int shown) {
 
 void readProgress(const char *line, RunFacts &run) {
     const char *place = nullptr;
-    for (const char *p = std::strstr(line, PROGRESS_PLACE); p; p = std::strstr(p + 1, PROGRESS_PLACE))
+    for (const char *p = std::strstr(line, PROGRESS_PLACE); p;
+         p = std::strstr(p + 1, PROGRESS_PLACE))
         place = p;
     int fileM, formulaM, fileV, formulaV;
     long total, passed;
     if (place == nullptr ||
-        std::sscanf(place, ", fileM = %d, formulaM = %d, fileNumV = %d, formulaNumV = %d, "
-                           "total = %ld, numPassed = %ld",
+        std::sscanf(place,
+                    ", fileM = %d, formulaM = %d, fileNumV = %d, formulaNumV = %d, "
+                    "total = %ld, numPassed = %ld",
                     &fileM, &formulaM, &fileV, &formulaV, &total, &passed) != 6)
         return;
     const long values[6] = {fileM, formulaM - 1L, fileV, formulaV - 1L, total, passed};

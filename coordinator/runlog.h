@@ -24,18 +24,18 @@
 
 // Why a run ended. Every loop of the coordinator returns one of these to main.
 enum RunEnd {
-    END_NONE,         // not ended: go on
-    END_ALL_DONE,     // the M stream ran out: the search is complete
-    END_M_COUNT,      // the run took its QUARN_M_COUNT M formulas
-    END_STOP_FILE,    // stop.txt appeared
-    END_LOW_MEMORY,   // free memory fell below the threshold
-    END_SIGNAL,       // SIGINT, SIGTERM or SIGHUP (sigintReceived says which)
-    END_FARM_FAILED,  // the mailboxes or clients could not be set up
-    END_NO_CLIENTS,   // every key was given up after repeated client deaths
-    END_UNREADABLE,   // a formula file could not be opened
+    END_NONE,           // not ended: go on
+    END_ALL_DONE,       // the M stream ran out: the search is complete
+    END_M_COUNT,        // the run took its QUARN_M_COUNT M formulas
+    END_STOP_FILE,      // stop.txt appeared
+    END_LOW_MEMORY,     // free memory fell below the threshold
+    END_SIGNAL,         // SIGINT, SIGTERM or SIGHUP (sigintReceived says which)
+    END_FARM_FAILED,    // the mailboxes or clients could not be set up
+    END_NO_CLIENTS,     // every key was given up after repeated client deaths
+    END_UNREADABLE,     // a formula file could not be opened
     END_RECORD_FAILED,  // a result could not be written to best.txt or unevaluated.txt
-    END_BAD_RESUME,   // the resume argument was refused (the run never started)
-    END_UNKNOWN,      // read back: a "Run ended" line with a reason this program does not write
+    END_BAD_RESUME,     // the resume argument was refused (the run never started)
+    END_UNKNOWN,        // read back: a "Run ended" line with a reason this program does not write
 };
 
 // The reason's text in the "Run ended" line: "all done", "M count done", "stop file",
@@ -70,15 +70,15 @@ int readResumeFields(const char *arg, long values[6]);
 // What a working directory's log says about its search, from the last run that got as far as
 // positioning its streams (runs refused at their resume argument are passed over).
 struct RunLogSummary {
-    int runs;              // runs that positioned their streams
-    RunEnd end;            // how the last of them ended; END_NONE without a "Run ended" line
-    int finished;          // 1 when it ended END_ALL_DONE or END_M_COUNT
+    int runs;                     // runs that positioned their streams
+    RunEnd end;                   // how the last of them ended; END_NONE without a "Run ended" line
+    int finished;                 // 1 when it ended END_ALL_DONE or END_M_COUNT
     char endText[END_TEXT_SIZE];  // the reason as the line gives it; empty without one
-    long resume[6];        // the resume argument that continues the search
-    int fromProgress;      // 1: resume comes from a progress line; 0: from the run's start
-    time_t startedAt;      // when the last run started (-1 when unreadable)
-    time_t endedAt;        // when it ended (-1 when it did not end in order)
-    long startTotal;       // pairs sent before the last run started
+    long resume[6];               // the resume argument that continues the search
+    int fromProgress;             // 1: resume comes from a progress line; 0: from the run's start
+    time_t startedAt;             // when the last run started (-1 when unreadable)
+    time_t endedAt;               // when it ended (-1 when it did not end in order)
+    long startTotal;              // pairs sent before the last run started
 };
 
 // Reads the log at `path`; only whole lines count (a last line without its line end is passed

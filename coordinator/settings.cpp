@@ -29,8 +29,7 @@ const NumberSetting mCountSetting = {M_COUNT_VAR, 1, LONG_MAX,
 const NumberSetting keyBaseSetting = {KEY_BASE_VAR, 1, INT_MAX - (MB_NUM_CLIENTS - 1),
                                       "auto or a whole number from 1 to 2147483598"};
 const NumberSetting sudoSetting = {CLIENT_SUDO_VAR, 0, 1, "0 or 1"};
-const NumberSetting holdSetting = {HOLD_LIMIT_VAR, 1, INT_MAX,
-                                   "a whole number of seconds above 0"};
+const NumberSetting holdSetting = {HOLD_LIMIT_VAR, 1, INT_MAX, "a whole number of seconds above 0"};
 
 [[noreturn]] void refuse(const NumberSetting &s, const char *text) {
     std::fprintf(stderr, "quarnMain: %s must be %s, not \"%s\"\n", s.name, s.mustBe, text);
@@ -79,7 +78,8 @@ void readSettings() {
 
 long fittingMinFreeKb(int *fallback) {
     *fallback = memLeft() < DEFAULT_MIN_FREE_KB;
-    return *fallback ? meminfoKb(MEMINFO_PATH, "MemTotal") / LOW_MEMORY_DIVISOR : DEFAULT_MIN_FREE_KB;
+    return *fallback ? meminfoKb(MEMINFO_PATH, "MemTotal") / LOW_MEMORY_DIVISOR
+                     : DEFAULT_MIN_FREE_KB;
 }
 
 void clientCommand(char *out, int size, int key) {

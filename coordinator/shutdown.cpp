@@ -44,9 +44,10 @@ int finishRun(RunEnd end) {
     if (kept == 0)
         std::puts("\rall clients stopped and all shared memory freed. Exiting");
     else
-        std::printf("\rall other clients stopped and their shared memory is freed; %d %s kept "
-                    "for the clients named above. Exiting\n",
-                    kept, kept == 1 ? "mailbox is" : "mailboxes are");
+        std::printf(
+            "\rall other clients stopped and their shared memory is freed; %d %s kept "
+            "for the clients named above. Exiting\n",
+            kept, kept == 1 ? "mailbox is" : "mailboxes are");
     std::fflush(stdout);
     return end == END_NO_CLIENTS || end == END_RECORD_FAILED ? 1 : 0;
 }

@@ -34,9 +34,9 @@ inline bool endsFormula(char c) {
 
 enum OpenResult { OPENED, NOT_REGULAR, OPEN_FAILED };
 
-// Opens catalogue file presFileNum of the stream (in catalogueDir) as its current file. Only a regular file is
-// opened: a FIFO, device or directory under a formula file's name counts as a file without
-// formulas (NOT_REGULAR, nothing open), and no open waits for a writer. OPEN_FAILED after
+// Opens catalogue file presFileNum of the stream (in catalogueDir) as its current file. Only a
+// regular file is opened: a FIFO, device or directory under a formula file's name counts as a file
+// without formulas (NOT_REGULAR, nothing open), and no open waits for a writer. OPEN_FAILED after
 // reporting the failure.
 OpenResult openCatalogueFile(FormulaStream &s) {
     char name[PATH_MAX + FILENAME_SIZE];
@@ -110,8 +110,8 @@ char *getNextFormulaLine(FormulaStream &s, int mode) {
     for (;;) {
         // The coordinator is single-threaded: the read needs no stream lock.
         while (s.current_file != nullptr &&
-               fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE),
-                              s.current_file) != nullptr) {
+               fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE), s.current_file) !=
+                   nullptr) {
             if (!skipLine(s.current_formula)) return s.current_formula;
         }
         // End of this file: move on to the next one in the catalogue.

@@ -30,12 +30,10 @@ constexpr int CLOSE = 11;
 constexpr int ALL_VARIABLES = 0xF;  // M, V, m, v
 
 // Class tables by code 0..12.
-constexpr bool operandCode[MAX_SYMBOL_CODE + 1] = {false, true,  true,  true,  true,
-                                                   true,  false, false, false, false,
-                                                   false, false, true};
-constexpr bool operatorCode[MAX_SYMBOL_CODE + 1] = {false, false, false, false, false,
-                                                    false, true,  true,  true,  true,
-                                                    false, false, false};
+constexpr bool operandCode[MAX_SYMBOL_CODE + 1] = {false, true,  true,  true,  true,  true, false,
+                                                   false, false, false, false, false, true};
+constexpr bool operatorCode[MAX_SYMBOL_CODE + 1] = {false, false, false, false, false, false, true,
+                                                    true,  true,  true,  false, false, false};
 constexpr unsigned variableBit[MAX_SYMBOL_CODE + 1] = {0, 1, 2, 4, 8, 0, 0, 0, 0, 0, 0, 0, 0};
 
 // Code at position i of a string of len symbols, END past its end.

@@ -15,11 +15,14 @@ const char *const constantTbl[CONSTANT_TBL_SIZE] = {
     "log2e",
     "log10e",
     "ln2",
-    "6.62607015E\xE2\x88\x92" "34",      // U+2212 MINUS SIGN before the exponent
+    "6.62607015E\xE2\x88\x92"
+    "34",  // U+2212 MINUS SIGN before the exponent
     "1.602176634E-19",
     "6.67430E-11",
-    "1.25663706212E\xE2\x88\x92" "6",    // U+2212 MINUS SIGN before the exponent
-    "7.2973525693E\xE2\x88\x92" "3",     // U+2212 MINUS SIGN before the exponent
+    "1.25663706212E\xE2\x88\x92"
+    "6",  // U+2212 MINUS SIGN before the exponent
+    "7.2973525693E\xE2\x88\x92"
+    "3",  // U+2212 MINUS SIGN before the exponent
     "1E-2",
     "1",
     "100",
@@ -30,17 +33,16 @@ const char *const constantTbl[CONSTANT_TBL_SIZE] = {
 };
 
 const char *const functTbl[FUNCT_TBL_SIZE] = {
-    "exp",   "log",   "sqrt",  "sin",   "cos",   "tan",   "cot",   "sec",
-    "csc",   "asin",  "acos",  "atan",  "acot",  "asec",  "acsc",  "sinh",
-    "cosh",  "tanh",  "coth",  "sech",  "csch",  "asinh", "acosh", "atanh",
-    "acoth", "asech", "acsch", "abs",   "step",  "delta", "nandelta",
+    "exp",   "log",   "sqrt",  "sin",  "cos",  "tan",   "cot",      "sec",
+    "csc",   "asin",  "acos",  "atan", "acot", "asec",  "acsc",     "sinh",
+    "cosh",  "tanh",  "coth",  "sech", "csch", "asinh", "acosh",    "atanh",
+    "acoth", "asech", "acsch", "abs",  "step", "delta", "nandelta",
 };
 
 char *addConstant(char *formula, int constNum) {
     if (presConstantNum > MAX_CONSTANT_NUM || constNum < 0 || constNum > MAX_CONSTANT_NUM ||
         strlen(formula) + strlen(constantTbl[constNum]) >= MAX_DECORATED_LEN) {
-        printf("addConstant failed. test_F = %s presConstantNum = %d\n", formula,
-               presConstantNum);
+        printf("addConstant failed. test_F = %s presConstantNum = %d\n", formula, presConstantNum);
         exit(0);
     }
     char temp[MAX_DECORATED_LEN];

@@ -1,6 +1,7 @@
 // Constant and function insertion at the edges the generation cycle does not reach: the
 // first placeholder whatever it belongs to, the byte-length limit, a letter just behind a
-// function name, and the failures, which end the process. Ordinary insertions are checked by the run table (cycle_test.cpp).
+// function name, and the failures, which end the process. Ordinary insertions are checked by the
+// run table (cycle_test.cpp).
 #include "generator/test/testutil.h"
 
 TEST(GeneratorInsertion, InsertsWithinTheByteLimitAndEndsTheProcessBeyondIt) {
@@ -15,7 +16,8 @@ TEST(GeneratorInsertion, InsertsWithinTheByteLimitAndEndsTheProcessBeyondIt) {
          "^addConstant failed. test_F = V{112} presConstantNum = 0\n$"},
         {addConstant, "M*n", -1, 0, "addConstant failed"},
         {addConstant, "M*n", 1, 19, "^addConstant failed. test_F = M\\*n presConstantNum = 19\n$"},
-        {addFunct, paren111 + "V", 30, 4, "^addFunct failed. test_F = \\(M\\+m\\)\\*V{106} presFunctNum = 4\n$"},
+        {addFunct, paren111 + "V", 30, 4,
+         "^addFunct failed. test_F = \\(M\\+m\\)\\*V{106} presFunctNum = 4\n$"},
         {addFunct, "(M)", -1, 0, "addFunct failed"},
         {addFunct, "(M)", 1, 31, "^addFunct failed. test_F = \\(M\\) presFunctNum = 31\n$"}};
     // clang-format on

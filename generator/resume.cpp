@@ -28,20 +28,34 @@ bool continuesNumber(const char *s, int i) {
 // Code of a one-character token, 0 for none.
 int singleCode(char c) {
     switch (c) {
-        case 'M': return 1;
-        case 'V': return 2;
-        case 'm': return 3;
-        case 'v': return 4;
-        case 'n': return PLACEHOLDER_CODE;
-        case 'e': return PLACEHOLDER_CODE;
-        case '+': return 6;
-        case '-': return 7;
-        case '*': return 8;
-        case '/': return 9;
-        case '(': return 10;
-        case ')': return 11;
-        case 'N': return 12;
-        default: return 0;
+        case 'M':
+            return 1;
+        case 'V':
+            return 2;
+        case 'm':
+            return 3;
+        case 'v':
+            return 4;
+        case 'n':
+            return PLACEHOLDER_CODE;
+        case 'e':
+            return PLACEHOLDER_CODE;
+        case '+':
+            return 6;
+        case '-':
+            return 7;
+        case '*':
+            return 8;
+        case '/':
+            return 9;
+        case '(':
+            return 10;
+        case ')':
+            return 11;
+        case 'N':
+            return 12;
+        default:
+            return 0;
     }
 }
 

@@ -67,7 +67,8 @@ int writePng(const char *path, int userNamed, const unsigned char *rgb, int widt
     char fault[FAULT_SIZE];
     const int failed = encodePng(out.file, rgb, width, height, texts, textCount, fault);
     // A write the system refused says more in the system's words than in libpng's.
-    if (failed && std::ferror(out.file)) std::snprintf(fault, sizeof fault, "%s", std::strerror(errno));
+    if (failed && std::ferror(out.file))
+        std::snprintf(fault, sizeof fault, "%s", std::strerror(errno));
     return closeOutput(&out, failed, failed ? fault : nullptr);
 }
 

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "inspector/csv.h"
 #include "client/field.h"
-#include "inspector/image.h"
 #include "client/test/literal.h"
+#include "inspector/csv.h"
+#include "inspector/image.h"
 #include "inspector/picture.h"
 #include "inspector/state.h"
 #include "test/support.h"

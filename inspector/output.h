@@ -12,8 +12,8 @@
 #include <cstdio>
 
 struct OutputFile {
-    FILE *file = nullptr;         // where to write
-    char path[PATH_MAX] = "";     // the name the file ends up under
+    FILE *file = nullptr;           // where to write
+    char path[PATH_MAX] = "";       // the name the file ends up under
     char temporary[PATH_MAX] = "";  // the temporary name; empty when written in place
 };
 

@@ -15,12 +15,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/pair_line.h"
+#include "inspector/constants.h"
 #include "inspector/image.h"
 #include "inspector/inspect.h"
 #include "inspector/output.h"
-#include "common/pair_line.h"
 #include "inspector/picture.h"
-#include "inspector/constants.h"
 #include "inspector/state.h"
 
 namespace {
@@ -107,7 +107,8 @@ int preparePair(const char *outDir, PagePair *pair, PageTally *tally) {
         view.texts[0].second == title) {
         ++tally->kept;
     } else {
-        if (drawPicture(path, 0, pair->m.c_str(), pair->v.c_str(), pair->inspection, 0) != 0) return 1;
+        if (drawPicture(path, 0, pair->m.c_str(), pair->v.c_str(), pair->inspection, 0) != 0)
+            return 1;
         view.width = canvasWidth;
         view.height = canvasHeight;
         ++tally->drawn;

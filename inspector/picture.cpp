@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/pair_line.h"
 #include "inspector/colours.h"
 #include "inspector/font.h"
 #include "inspector/image.h"
-#include "common/pair_line.h"
 #include "inspector/state.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
+#include "common/pair_line.h"
 #include "inspector/csv.h"
 #include "inspector/inspect.h"
 #include "inspector/page.h"
-#include "common/pair_line.h"
 #include "inspector/picture.h"
 #include "inspector/state.h"
 

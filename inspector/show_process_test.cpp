@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <set>
 
-#include "inspector/image.h"
 #include "inspector/constants.h"
+#include "inspector/image.h"
 #include "test/support.h"
 
 namespace {
@@ -37,8 +37,14 @@ TEST_F(ShowProgram, BadInputsGetTheirStatusAMessageAndNoFiles) {
              {{"--csv", x + ".csv", passM, passV}, EXIT_IO_ERROR, "score: 4\n", x + ".csv: Not a"},
              {{"--png", png, "--csv", "/dev/full", passM, passV}, EXIT_IO_ERROR, "picture: ", full},
              {{"--png", png, "--csv", path("x.csv"), passM, passV}, EXIT_EVALUATED, written, ""},
-             {{"--png", path("full"), passM, passV}, EXIT_IO_ERROR, "score: 4\n", "full: No space left"},
-             {{"--png", "out.png", passM, passV}, EXIT_IO_ERROR, "score: 4\n", "out.png: No space left"}}) {
+             {{"--png", path("full"), passM, passV},
+              EXIT_IO_ERROR,
+              "score: 4\n",
+              "full: No space left"},
+             {{"--png", "out.png", passM, passV},
+              EXIT_IO_ERROR,
+              "score: 4\n",
+              "out.png: No space left"}}) {
         std::vector<std::string> argv = {show};
         argv.insert(argv.end(), args.begin(), args.end());
         ASSERT_EQ(0, symlink(path("planted").c_str(), (png + ".tmp").c_str()));  // never followed

@@ -12,9 +12,9 @@
 //   sets recordedSteps to cycle + 1.
 #pragma once
 
+#include "client/state.h"
 #include "inspector/colours.h"
 #include "inspector/constants.h"
-#include "client/state.h"
 
 // ---- The recording: the whole field after each step of the latest evaluation.
 extern Cell recordTbl[CYCLE_COUNT][CELL_COUNT];  // row r: the field after step r + 1

@@ -3,6 +3,7 @@
 // checksum for signatures.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -10,8 +11,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 std::string makeTempDir();
 void removeTree(const std::string &path);
@@ -57,7 +56,7 @@ inline RunResult runProgram(const std::string &dir, const std::vector<std::strin
 }
 
 class TempDirTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { dir = makeTempDir(); }
     void TearDown() override { removeTree(dir); }
     std::string path(const std::string &name) const { return dir + "/" + name; }

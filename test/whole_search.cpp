@@ -50,7 +50,8 @@ void FarmTest::writeCatalogue(const std::string &at, const std::vector<int> &siz
     for (std::size_t f = 0; f < sizes.size(); ++f) {
         std::string text;
         for (int i = 0; i < sizes[f]; ++i)
-            text += "f" + std::to_string(next++) + (i % 7 == 6 || i + 1 == sizes[f] ? ", \n" : ", ");
+            text +=
+                "f" + std::to_string(next++) + (i % 7 == 6 || i + 1 == sizes[f] ? ", \n" : ", ");
         writeFile(at + "/formulas_00" + std::to_string(f + 1) + ".txt", text + "\n");
     }
 }

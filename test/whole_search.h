@@ -11,7 +11,7 @@ const std::string kQuarnMain = QUARN_BIN_DIR "/quarnMain";
 const std::string kFakeClient = QUARN_TEST_BIN_DIR "/fake_client";
 
 class FarmTest : public TempDirTest {
-protected:
+  protected:
     static void SetUpTestSuite();
     // Fails the test when a process still works in its directory (a client left behind would
     // poll for ever) or a segment is left, and ends those processes and removes the segments.

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "coordinator/keylock.h"
 #include "common/mailbox.h"
+#include "coordinator/keylock.h"
 
 void CampaignTest::SetUpTestSuite() {
     FarmTest::SetUpTestSuite();

@@ -86,7 +86,7 @@ int literalEvaluate(const char *textM, const char *textV) {
 int libraryEvaluate(const char *textM, const char *textV) {
     static std::string keptM;  // the M text evalM came from, once verdictM is set
     static void *evalM;
-    static int verdictM = 2;   // 1 usable, else M's result; 2 before the first M
+    static int verdictM = 2;  // 1 usable, else M's result; 2 before the first M
     restoreFields();
     if (verdictM == 2 || keptM != textM) {
         if (evalM) evaluator_destroy(evalM);

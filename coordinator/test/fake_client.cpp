@@ -55,7 +55,9 @@ int main(int argc, char **argv) {
         std::fprintf(log, "%c %s %s\n", letter, m, v);
         std::fflush(log);
         nap(delayMs);
-        int score = letter == MB_SELFTEST ? 3 : std::strcmp(pass, "*") && std::strcmp(pass, m) ? 0 : 4;
+        int score = letter == MB_SELFTEST                            ? 3
+                    : std::strcmp(pass, "*") && std::strcmp(pass, m) ? 0
+                                                                     : 4;
         if (score > 2) mbWriteScoreText(mailbox, score);
         if (!mbSwapLetter(mailbox, letter, score > 2 ? MB_SCORED : MB_FAILED)) break;
     }

@@ -7,7 +7,7 @@
 // A TempDirTest that works inside its directory, with both formula streams rewound, the
 // catalogue empty and no interrupt pending.
 class InDirTest : public TempDirTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     static void clearState();
