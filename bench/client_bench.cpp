@@ -1,11 +1,11 @@
-// Per-pair cost of the client's scorer (argument 0) and of the literal field simulation (1)
-// on the search's own workload: the generator's first 4 M formulas, each with its first 2500
-// formulas as V, as the coordinator pairs them.
+// Per-pair cost of the client's scorer (argument 0), of the literal field simulation (1) and of
+// the library-based scorer (2) on the search's own workload: the generator's first 4 M
+// formulas, each with its first 2500 formulas as V, as the coordinator pairs them.
 #include <benchmark/benchmark.h>
 
-#include "cycle.h"
-#include "field.h"
-#include "literal.h"
+#include "client/field.h"
+#include "client/test/literal.h"
+#include "generator/cycle.h"
 
 namespace {
 
@@ -19,10 +19,12 @@ void BM_SearchPairs(benchmark::State &state) {
     for (std::size_t pair = 0; auto _ : state) {
         const char *m = formulas[pair / formulas.size()].c_str();
         const char *v = formulas[pair++ % formulas.size()].c_str();
-        benchmark::DoNotOptimize(state.range(0) ? literalEvaluate(m, v) : evaluateFunction(m, v));
+        int (*const scorers[])(const char *, const char *) = {evaluateFunction, literalEvaluate,
+                                                              libraryEvaluate};
+        benchmark::DoNotOptimize(scorers[state.range(0)](m, v));
     }
 }
-BENCHMARK(BM_SearchPairs)->DenseRange(0, 1)->Iterations(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SearchPairs)->DenseRange(0, 2)->Iterations(10000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -2,15 +2,13 @@
 // the fast way (argument 1) and by literal stepping (0).
 #include <benchmark/benchmark.h>
 
-#include "cycle.h"
-#include "state.h"
+#include "generator/cycle.h"
 
 constexpr int FIRST_FORMULAS = 50000;
 
 static void BM_FirstFormulas(benchmark::State &state) {
-    drawFast = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        zindel(1, nullptr);
+        resetCycle(static_cast<int>(state.range(0)));
         for (int n = 0; n < FIRST_FORMULAS; n++) benchmark::DoNotOptimize(zindel(0, nullptr));
     }
     state.SetItemsProcessed(state.iterations() * FIRST_FORMULAS);

@@ -1,22 +1,27 @@
 // Merging a campaign's results (see collect.h).
-#include "collect.h"
+#include "campaign/collect.h"
 
 #include <cerrno>
 #include <cstdio>
 
-#include "constants.h"
-#include "files.h"
-#include "records.h"
-#include "unit.h"
+#include "campaign/constants.h"
+#include "campaign/files.h"
+#include "campaign/unit.h"
+#include "coordinator/records.h"
 
 namespace {
 
-// Appends the unit's record file `name` to *merged. Returns its lines, or -1 when it exists
-// but cannot be read.
+// Appends the unit's record file `name` to *merged. A last line without its line end (a record
+// whose writing failed) is left out with a message: its pair is evaluated again by the unit's
+// continuation. Returns the lines merged, or -1 when the file exists but cannot be read.
 long addRecord(const std::string &dir, const char *name, std::string *merged) {
     std::string text;
     if (!readWhole(dir + "/" + name, &text)) return errno == ENOENT ? 0 : -1;
-    if (!text.empty() && text.back() != '\n') text += '\n';  // a line cut by a lost node
+    const std::string whole = wholeLines(text);
+    if (whole.size() != text.size())
+        std::fprintf(stderr, "quarnCampaign: %s/%s ends in a torn line, left out: %s\n",
+                     dir.c_str(), name, plainLine(text.substr(whole.size())).c_str());
+    text = whole;
     *merged += text;
     long lines = 0;
     for (char c : text) lines += c == '\n';

@@ -1,5 +1,5 @@
 // The commands of quarnCampaign (see commands.h).
-#include "commands.h"
+#include "campaign/commands.h"
 
 #include <sys/stat.h>
 
@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "constants.h"
-#include "files.h"
-#include "plan.h"
-#include "records.h"
-#include "runlog.h"
-#include "runner.h"
-#include "slurm.h"
+#include "campaign/constants.h"
+#include "campaign/files.h"
+#include "campaign/plan.h"
+#include "campaign/runner.h"
+#include "campaign/slurm.h"
+#include "coordinator/records.h"
+#include "coordinator/runlog.h"
 
 namespace {
 
@@ -59,13 +59,19 @@ int planCommand(const std::string &campaign, const std::string &catalogue, long 
 
 int resumeArgumentCommand(const std::string &dir) {
     RunLogSummary s;
-    if (!readRunLog((dir + "/" + LOG_FILE_NAME).c_str(), &s)) {
+    const std::string log = dir + "/" + LOG_FILE_NAME;
+    const int found = readRunLog(log.c_str(), &s);
+    if (found < 0) {
+        std::fprintf(stderr, "quarnCampaign: %s\n", failure("cannot read", log).c_str());
+        return EXIT_ERROR;
+    }
+    if (found == 0) {
         std::printf("no search has run in %s\n", dir.c_str());
         return EXIT_NO_SEARCH;
     }
     // "M count done" ends a run, not its search: the rest of the catalogue follows.
-    if (std::strcmp(s.endReason, "all done") == 0) {
-        std::printf("finished: all done\n");
+    if (s.end == END_ALL_DONE) {
+        std::printf("finished: %s\n", endReasonText(END_ALL_DONE));
         return EXIT_FINISHED;
     }
     std::printf("%s\n", resumeText(s.resume).c_str());

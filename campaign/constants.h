@@ -2,10 +2,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // ---- Buffers.
 constexpr std::size_t IO_CHUNK = 1 << 16;  // bytes moved by one read of a file or a pipe
 constexpr std::size_t TEXT_SIZE = 512;     // one formatted line or name (a unit line, a job id)
+
+// ---- Catalogue digests (plan.txt): FNV-1a over a file's bytes, 64 bits as 16 hex digits.
+constexpr std::uint64_t FNV_OFFSET = 14695981039346656037ull;
+constexpr std::uint64_t FNV_PRIME = 1099511628211ull;
+constexpr std::size_t DIGEST_DIGITS = 16;
 
 // ---- Files of a campaign folder.
 constexpr char PLAN_FILE_NAME[] = "plan.txt";      // the units (plan.h)
@@ -28,16 +34,9 @@ constexpr int COPY_BACK_INTERVAL_S = 60;
 // second signal would cut short the coordinator's collection of the last replies.
 constexpr int FORWARD_GRACE_S = 2;
 constexpr int POLL_MS = 250;  // the runner's look at its coordinator, stop file and signals
-// The coordinator's line when it begins its shutdown after a signal.
-constexpr char CLOSING_MARK[] = "Now closing all processes.";
-
-// The free-memory threshold of a run, as scripts/search.sh chooses it: the coordinator's own
-// default while the machine has that much free, else a tenth of the machine's memory.
-constexpr long DEFAULT_MIN_FREE_KB_RULE = 32000000;
-constexpr long LOW_MEMORY_DIVISOR = 10;
-
 // ---- Status.
-constexpr int BAR_WIDTH = 40;  // characters of the progress bar
+constexpr int BAR_WIDTH = 40;                               // characters of the progress bar
+constexpr double MAX_SHOWN_SECONDS = 100 * 365.25 * 86400;  // a longer time to go is not shown
 // A unit whose log has not changed for this long without an end line, and that no live process
 // or Slurm task runs, has been killed without an orderly end: it counts as failed. A running
 // unit's log reaches the campaign at least every COPY_BACK_INTERVAL_S.

@@ -1,5 +1,5 @@
 // quarnCampaign's process-wide state (see context.h).
-#include "context.h"
+#include "campaign/context.h"
 
 #include <unistd.h>
 

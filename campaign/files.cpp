@@ -1,18 +1,26 @@
 // File helpers of quarnCampaign (see files.h).
-#include "files.h"
+#include "campaign/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
-#include "constants.h"
-#include "records.h"
+#include "campaign/constants.h"
+#include "coordinator/runlog.h"
 
 namespace {
+
+// errno of a read or append refused because the entry is not a regular file (a FIFO, a device,
+// a folder, a link where none belongs): no open or read of ours fails with it otherwise.
+constexpr int NOT_A_FILE = EINVAL;
 
 // Writes all of `text` to fd. Returns 1, or 0 with errno set.
 int writeAll(int fd, const char *text, std::size_t size) {
@@ -28,13 +36,29 @@ int writeAll(int fd, const char *text, std::size_t size) {
 
 }  // namespace
 
+std::string wholeLines(const std::string &text) { return text.substr(0, text.rfind('\n') + 1); }
+
+std::string plainLine(const std::string &text) {
+    std::string line = text.substr(0, text.find('\n'));
+    for (char &c : line)
+        if (!std::isprint(static_cast<unsigned char>(c))) c = '?';
+    return line;
+}
+
 std::string failure(const char *what, const std::string &path) {
-    return std::string(what) + " " + path + ": " + std::strerror(errno);
+    return std::string(what) + " " + path + ": " +
+           (errno == NOT_A_FILE ? "not a regular file" : std::strerror(errno));
 }
 
 int readWhole(const std::string &path, std::string *text) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return 0;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = NOT_A_FILE;
+        return 0;
+    }
     text->clear();
     char buf[IO_CHUNK];
     ssize_t n;
@@ -54,15 +78,18 @@ int readWhole(const std::string &path, std::string *text) {
 
 int writeAtomically(const std::string &path, const std::string &text, std::string *error,
                     int mode) {
-    const std::string temp = path + ".tmp";
-    unlink(temp.c_str());  // a temporary left by a run that was killed, perhaps with other bits
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    // A name of its own in the same folder, never one another process could have put there.
+    const std::size_t slash = path.rfind('/');
+    const std::size_t at = slash == std::string::npos ? 0 : slash + 1;
+    std::string temp = path.substr(0, at) + "." + path.substr(at) + ".XXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
-        *error = failure("cannot create", temp);
+        *error = failure("cannot create a temporary file for", path);
         return 0;
     }
-    if (!writeAll(fd, text.data(), text.size()) || fsync(fd) != 0) {
-        *error = failure("cannot write", temp);
+    if (fchmod(fd, static_cast<mode_t>(mode)) != 0 || !writeAll(fd, text.data(), text.size()) ||
+        fsync(fd) != 0) {
+        *error = failure("cannot write", path);
         close(fd);
         unlink(temp.c_str());
         return 0;
@@ -86,14 +113,52 @@ int copyAtomically(const std::string &src, const std::string &dst, std::string *
 }
 
 int appendLine(const std::string &path, const std::string &line, std::string *error) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
     const std::string text = line + "\n";
-    if (fd < 0 || !writeAll(fd, text.data(), text.size())) {
+    struct stat st;
+    bool written = fd >= 0 && fstat(fd, &st) == 0;
+    if (written && !S_ISREG(st.st_mode)) {
+        errno = NOT_A_FILE;
+        written = false;
+    }
+    if (!written || !writeAll(fd, text.data(), text.size())) {
         *error = failure("cannot append to", path);
         if (fd >= 0) close(fd);
         return 0;
     }
+    if (close(fd) != 0) {
+        *error = failure("cannot append to", path);
+        return 0;
+    }
+    return 1;
+}
+
+int fileDigest(const std::string &path, std::string *hex) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0) return 0;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = NOT_A_FILE;
+        return 0;
+    }
+    std::uint64_t hash = FNV_OFFSET;
+    unsigned char buf[IO_CHUNK];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int saved = errno;
+            close(fd);
+            errno = saved;
+            return 0;
+        }
+        for (ssize_t i = 0; i < n; ++i) hash = (hash ^ buf[i]) * FNV_PRIME;
+    }
     close(fd);
+    char text[DIGEST_DIGITS + 1];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    *hex = text;
     return 1;
 }
 

@@ -1,12 +1,15 @@
 // File helpers of quarnCampaign: whole-file reads and atomic replacement. A file another
 // process may read at any moment (a unit's records in the campaign folder, the plan, the merged
-// best.txt) is written beside its place under a temporary name, flushed to disk and renamed
-// over the old one, so a reader sees the old or the new file, never a part.
+// best.txt) is written beside its place under a temporary name of its own (mkstemp), flushed to
+// disk and renamed over the old one, so a reader sees the old or the new file, never a part.
+// Only regular files are read, without waiting (a FIFO under a record's name never blocks a
+// command), and lines are appended only to a regular file, never through a link.
 #pragma once
 
 #include <string>
 
-// The whole content of `path` into *text. Returns 1; 0 when it cannot be read (errno set).
+// The whole content of `path` into *text. Returns 1; 0 when it cannot be read (errno set;
+// failure() then says "not a regular file" for a FIFO, device or folder).
 int readWhole(const std::string &path, std::string *text);
 
 // Replaces `path` with `text`, the new file with permission bits `mode`. Returns 1, or 0 with
@@ -19,11 +22,24 @@ int writeAtomically(const std::string &path, const std::string &text, std::strin
 int copyAtomically(const std::string &src, const std::string &dst, std::string *error,
                    int mode = 0644);
 
-// Appends one line (a LF is added) to `path`. Returns 1, or 0 with *error set.
+// Appends one line (a LF is added) to the regular file `path`, creating it; a link or any other
+// kind of entry under that name is refused. Returns 1, or 0 with *error set.
 int appendLine(const std::string &path, const std::string &line, std::string *error);
+
+// The text up to and with its last line end: a last line without one (being written, or torn)
+// is left out.
+std::string wholeLines(const std::string &text);
+
+// The first line of `text` in plain characters: any other character becomes '?', so that text
+// another process wrote can be shown on a terminal safely.
+std::string plainLine(const std::string &text);
 
 // "<what> <path>: <system's error text>" for the last failed call.
 std::string failure(const char *what, const std::string &path);
+
+// The FNV-1a digest (64 bits) of the regular file `path`, as 16 lower-case hex digits, into
+// *hex. Returns 1, or 0 when it cannot be read (errno set).
+int fileDigest(const std::string &path, std::string *hex);
 
 // 1 when an entry of that name exists.
 int exists(const std::string &path);

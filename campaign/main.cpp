@@ -7,12 +7,13 @@
 #include <cstring>
 #include <string>
 
-#include "collect.h"
-#include "commands.h"
-#include "constants.h"
-#include "context.h"
-#include "settings.h"
-#include "status.h"
+#include "campaign/collect.h"
+#include "campaign/commands.h"
+#include "campaign/constants.h"
+#include "campaign/context.h"
+#include "campaign/runner.h"
+#include "campaign/status.h"
+#include "coordinator/settings.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ const char USAGE[] =
     "         [-- sbatch options]                submit the units as a Slurm array job\n"
     "  step <campaign> <unit> [--client PATH]    run one unit as a Slurm array task\n"
     "  status <campaign or dir>                  how far the campaign (or the search) is\n"
-    "  collect <campaign>                        merge the units' best.txt into the campaign's\n";
+    "  collect <campaign>                        merge the units' best.txt into the campaign's\n"
+    "  min-free-kb                               the free-memory threshold a run here takes\n";
 
 int usage(const char *problem) {
     if (problem) std::fprintf(stderr, "quarnCampaign: %s\n", problem);
@@ -79,6 +81,10 @@ int readOptions(int argc, char **argv, int at, CommandOptions *o) {
 int main(int argc, char **argv) {
     setUpState();
     installSignalHandlers();
+    if (argc == 2 && std::strcmp(argv[1], "min-free-kb") == 0) {
+        std::printf("%s\n", chosenThreshold().c_str());
+        return EXIT_OK;
+    }
     if (argc < 3) return usage(nullptr);
     const std::string command = argv[1];
     CommandOptions options;

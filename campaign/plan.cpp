@@ -1,5 +1,5 @@
 // The plan of a campaign: counting the catalogue, splitting it into units, plan.txt (see plan.h).
-#include "plan.h"
+#include "campaign/plan.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,15 +12,15 @@
 #include <cstring>
 #include <sstream>
 
-#include "catalogue.h"
-#include "files.h"
-#include "runlog.h"
-#include "state.h"
-#include "streams.h"
+#include "campaign/constants.h"
+#include "campaign/files.h"
+#include "coordinator/catalogue.h"
+#include "coordinator/runlog.h"
+#include "coordinator/settings.h"
+#include "coordinator/state.h"
+#include "coordinator/streams.h"
 
 namespace {
-
-constexpr char CATALOGUE_PREFIX[] = "formulas";  // the names the coordinator lists
 
 // The size of a regular file (following links), or -1 for any other entry.
 long sizeOf(const std::string &path) {
@@ -29,10 +29,9 @@ long sizeOf(const std::string &path) {
     return static_cast<long>(st.st_size);
 }
 
-// Lists and counts the catalogue of the working directory with the coordinator's own code.
-int countHere(const std::string &dir, std::vector<CatalogueFile> *files, std::string *error) {
-    numFiles = getFileNames();
-    sortFileNames(filenames, numFiles);
+// Lists and counts the catalogue of folder `dir` with the coordinator's own code.
+int countIn(const std::string &dir, std::vector<CatalogueFile> *files, std::string *error) {
+    buildCatalogue(dir.c_str());
     for (int i = 1; i < numFiles; ++i) {
         if (fileNameNumber(filenames[i - 1]) == fileNameNumber(filenames[i])) {
             *error = "the order of " + std::string(filenames[i - 1]) + " and " + filenames[i] +
@@ -42,32 +41,86 @@ int countHere(const std::string &dir, std::vector<CatalogueFile> *files, std::st
         }
     }
     files->clear();
-    for (int i = 0; i < numFiles; ++i) files->push_back({filenames[i], 0, sizeOf(filenames[i])});
+    // Every file must open as the coordinator's streams will open it (a link that leads nowhere
+    // does not); a regular file is read for its digest.
+    for (int i = 0; i < numFiles; ++i) {
+        struct stat st;
+        const std::string path = dir + "/" + filenames[i];
+        files->push_back({filenames[i], 0, sizeOf(path), ""});
+        if (stat(path.c_str(), &st) != 0 ||
+            (files->back().bytes >= 0 && !fileDigest(path, &files->back().digest))) {
+            *error = failure("cannot read", path);
+            return 0;
+        }
+    }
     FormulaStream stream = {};
     resetStream(stream);
     while (getNextFormula(stream, STREAM_NEXT) != nullptr) ++(*files)[stream.presFileNum].formulas;
-    if (stream.openFailed) {
-        *error = "cannot read " + dir + "/" + filenames[stream.presFileNum];
+    if (stream.openFailed) {  // a file that went away since: the stream rewound, so no name
+        *error = "cannot read a file of " + dir + " (it changed while it was counted)";
         getNextFormulaLine(stream, STREAM_REWIND);
         return 0;
     }
     return 1;
 }
 
-}  // namespace
-
-int countFormulaNames(const std::string &dir) {
-    DIR *d = opendir(dir.c_str());
-    if (d == nullptr) return -1;
-    int n = 0;
-    while (const dirent *e = readdir(d))
-        if (std::strncmp(e->d_name, CATALOGUE_PREFIX, sizeof CATALOGUE_PREFIX - 1) == 0) ++n;
-    closedir(d);
-    return n;
+// The fields of a line split at single blanks; the last one takes the rest of the line.
+std::vector<std::string> splitFields(const std::string &line, std::size_t most) {
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    while (fields.size() + 1 < most && line.find(' ', at) != std::string::npos) {
+        fields.push_back(line.substr(at, line.find(' ', at) - at));
+        at = line.find(' ', at) + 1;
+    }
+    fields.push_back(line.substr(at));
+    return fields;
 }
 
+bool isNumber(const std::string &text, long min, long *value) {
+    return parseWholeNumber(text.c_str(), min, LONG_MAX, value) == 1;
+}
+
+// A digest as writePlan writes it: 16 lower-case hex digits.
+bool isDigest(const std::string &text) {
+    return text.size() == DIGEST_DIGITS &&
+           text.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// Reads one line of plan.txt into *plan, strictly: the fields writePlan writes and nothing
+// else. A catalogue line of a plan written before digests were kept has none.
+bool readPlanLine(const std::string &line, Plan *plan) {
+    const std::vector<std::string> f = splitFields(line, 5);
+    if (f[0] == "catalogue" && f.size() >= 2) {
+        plan->catalogue = line.substr(sizeof "catalogue");
+        return true;
+    }
+    if (f[0] == "m-per-unit") return f.size() == 2 && isNumber(f[1], 1, &plan->mPerUnit);
+    if (f[0] == "file" && f.size() >= 4) {
+        CatalogueFile file;
+        const bool digested = f.size() == 5 && isDigest(f[3]);
+        file.digest = digested ? f[3] : "";
+        file.name = digested ? f[4] : line.substr(f[0].size() + f[1].size() + f[2].size() + 3);
+        file.bytes = -1;  // an entry that is not a regular file is written as -1
+        const bool ok = isNumber(f[1], 0, &file.formulas) &&
+                        (f[2] == "-1" || isNumber(f[2], 0, &file.bytes)) &&
+                        file.name.starts_with(CATALOGUE_PREFIX);
+        plan->files.push_back(file);
+        return ok;
+    }
+    PlanUnit u = {};
+    long unit = -1;
+    const bool ok = f.size() == 4 && isNumber(f[0], 0, &unit) &&
+                    unit == static_cast<long>(plan->units.size()) &&
+                    readResumeFields(f[1].c_str(), u.resume) == 6 && f[1] == resumeText(u.resume) &&
+                    isNumber(f[2], 1, &u.mCount) && isNumber(f[3], 0, &u.pairs);
+    plan->units.push_back(u);
+    return ok;
+}
+
+}  // namespace
+
 int countCatalogue(const std::string &dir, std::vector<CatalogueFile> *files, std::string *error) {
-    const int names = countFormulaNames(dir);
+    const int names = countCatalogueNames(dir.c_str());
     if (names < 0) {
         *error = failure("cannot list", dir);
         return 0;
@@ -78,19 +131,7 @@ int countCatalogue(const std::string &dir, std::vector<CatalogueFile> *files, st
                  " of them in no fixed order";
         return 0;
     }
-    int back = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (back < 0 || chdir(dir.c_str()) != 0) {
-        *error = failure("cannot enter", dir);
-        if (back >= 0) close(back);
-        return 0;
-    }
-    int ok = countHere(dir, files, error);
-    if (fchdir(back) != 0) {
-        *error = failure("cannot return from", dir);
-        ok = 0;
-    }
-    close(back);
-    return ok;
+    return countIn(dir, files, error);
 }
 
 long formulaIndex(const Plan &plan, long fileNum, long skip) {
@@ -123,7 +164,9 @@ int makePlan(const std::string &dir, long mPerUnit, Plan *plan, std::string *err
             before += plan->files[file++].formulas;
         PlanUnit unit = {{file, firstM - before, 0, 0, firstM * plan->formulas, 0},
                          std::min(mPerUnit, plan->formulas - firstM),
-                         firstM};
+                         firstM,
+                         0};
+        unit.pairs = unitPairs(*plan, unit);
         plan->units.push_back(unit);
     }
     return 1;
@@ -140,10 +183,10 @@ int writePlan(const std::string &path, const Plan &plan, std::string *error) {
                        " M formulas over " + std::to_string(plan.formulas) + " formulas, " +
                        std::to_string(planPairs(plan)) + " pairs\n";
     text += "catalogue " + plan.catalogue + "\n";
-    text += "# file <formulas> <bytes> <name>\n";
+    text += "# file <formulas> <bytes> <digest> <name>\n";
     for (const CatalogueFile &f : plan.files)
         text += "file " + std::to_string(f.formulas) + " " + std::to_string(f.bytes) + " " +
-                f.name + "\n";
+                (f.digest.empty() ? "" : f.digest + " ") + f.name + "\n";
     text += "m-per-unit " + std::to_string(plan.mPerUnit) + "\n";
     text += "# unit  resume argument  M count  pairs\n";
     for (std::size_t i = 0; i < plan.units.size(); ++i)
@@ -160,48 +203,28 @@ int readPlan(const std::string &path, Plan *plan, std::string *error) {
         return 0;
     }
     *plan = Plan();
-    std::istringstream in(text);
     int lineNo = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++lineNo;
-        std::istringstream fields(line);
-        std::string word;
-        fields >> word;
-        bool ok = true;
-        if (word.empty() || word[0] == '#') continue;
-        if (word == "catalogue") {
-            ok = line.size() > sizeof "catalogue";
-            if (ok) plan->catalogue = line.substr(sizeof "catalogue");
-        } else if (word == "file") {
-            CatalogueFile f;
-            ok = static_cast<bool>(fields >> f.formulas >> f.bytes) && fields.get() == ' ' &&
-                 std::getline(fields, f.name) && f.formulas >= 0;
-            plan->files.push_back(f);
-        } else if (word == "m-per-unit") {
-            ok = static_cast<bool>(fields >> plan->mPerUnit) && plan->mPerUnit > 0;
-        } else {
-            PlanUnit u = {};
-            std::string resume;
-            long pairs = 0;
-            ok = word == std::to_string(plan->units.size()) &&
-                 static_cast<bool>(fields >> resume >> u.mCount >> pairs) &&
-                 readResumeFields(resume.c_str(), u.resume) == 6;
-            plan->units.push_back(u);
-        }
-        if (!ok) {
-            *error = path + " line " + std::to_string(lineNo) + " is not a plan line: " + line;
+    for (std::size_t at = 0; at < text.size(); ++lineNo) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.empty() || line[0] == '#') continue;
+        if (!readPlanLine(line, plan)) {
+            *error = path + " line " + std::to_string(lineNo + 1) + " is not a plan line: " + line;
             return 0;
         }
     }
     for (const CatalogueFile &f : plan->files) plan->formulas += f.formulas;
     // Each unit must start where the one before it ended, the first at the catalogue's start,
-    // and the last must end at the catalogue's end.
+    // and the last must end at the catalogue's end; its pairs are its M formulas' pairs.
     long next = 0;
     for (std::size_t i = 0; i < plan->units.size(); ++i) {
         PlanUnit &u = plan->units[i];
         u.firstM = formulaIndex(*plan, u.resume[0], u.resume[1]);
         if (u.firstM != next || u.resume[2] != 0 || u.resume[3] != 0 ||
-            u.resume[4] != next * plan->formulas || u.mCount <= 0) {
+            u.resume[4] != next * plan->formulas || u.resume[5] != 0 || u.mCount <= 0 ||
+            u.pairs != unitPairs(*plan, u)) {
             *error = path + ": unit " + std::to_string(i) +
                      " does not start where the unit before it ends";
             return 0;
@@ -217,7 +240,7 @@ int readPlan(const std::string &path, Plan *plan, std::string *error) {
 
 int checkCatalogue(const Plan &plan, std::string *error) {
     const std::string dir = plan.catalogue;
-    const int names = countFormulaNames(dir);
+    const int names = countCatalogueNames(dir.c_str());
     if (names < 0) {
         *error = failure("cannot list the catalogue", dir);
         return 0;
@@ -228,7 +251,10 @@ int checkCatalogue(const Plan &plan, std::string *error) {
         return 0;
     }
     for (const CatalogueFile &f : plan.files) {
-        if (sizeOf(dir + "/" + f.name) != f.bytes) {
+        std::string digest;
+        const std::string file = dir + "/" + f.name;
+        if (sizeOf(file) != f.bytes ||
+            (!f.digest.empty() && (!fileDigest(file, &digest) || digest != f.digest))) {
             *error =
                 "the catalogue file " + dir + "/" + f.name + " has changed since it was planned";
             return 0;

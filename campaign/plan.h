@@ -7,11 +7,12 @@
 //
 // This module owns plan.txt, a plain table with a few header lines ('#' starts a comment):
 //   catalogue /abs/path/of/the/catalogue
-//   file <formulas> <bytes> <name>        one per catalogue file, in file-number order
+//   file <formulas> <bytes> <digest> <name>   one per catalogue file, in file-number order
 //   m-per-unit <n>
 //   <unit> <resume argument> <M count> <pairs>
 // for example "2 0,20,0,0,4000,0 10 2000". The catalogue lines let every later command check
-// that the catalogue is still the one the plan counted.
+// that the catalogue is still the one the plan counted: the digest is FNV-1a (64 bits, 16 hex
+// digits) of the file's content. A plan is read strictly: a line with other fields is refused.
 #pragma once
 
 #include <string>
@@ -21,15 +22,17 @@ static_assert(sizeof(long) >= 8, "pair counts of a catalogue exceed 32 bits");
 
 // One file of the catalogue.
 struct CatalogueFile {
-    std::string name;  // its name in the catalogue folder
-    long formulas;     // formulas the coordinator's streams take from it
-    long bytes;        // its size when counted; -1 for an entry that is not a regular file
+    std::string name;    // its name in the catalogue folder
+    long formulas;       // formulas the coordinator's streams take from it
+    long bytes;          // its size when counted; -1 for an entry that is not a regular file
+    std::string digest;  // its content's digest when counted; empty for none (or an old plan)
 };
 
 struct PlanUnit {
     long resume[6];  // the resume argument that starts the unit
     long mCount;     // M formulas of the unit
     long firstM;     // M formulas of the catalogue before the unit
+    long pairs;      // its pairs, as the plan's table states them
 };
 
 struct Plan {
@@ -39,10 +42,6 @@ struct Plan {
     long mPerUnit = 0;                 // M formulas per unit (the last unit may have fewer)
     std::vector<PlanUnit> units;
 };
-
-// The entries of `dir` whose names the coordinator lists as formula files (they begin with
-// "formulas"), or -1 when it cannot be listed.
-int countFormulaNames(const std::string &dir);
 
 // Counts the formula files of folder `dir` as quarnMain started there would read them.
 // Returns 1 and fills *files; 0 with *error set when the folder cannot be used or its file
@@ -76,6 +75,6 @@ int writePlan(const std::string &path, const Plan &plan, std::string *error);
 // the catalogue. Returns 1, or 0 with *error set.
 int readPlan(const std::string &path, Plan *plan, std::string *error);
 
-// Checks that the plan's catalogue folder still holds the same files with the same sizes.
-// Returns 1, or 0 with *error naming the first difference.
+// Checks that the plan's catalogue folder still holds the same files with the same sizes and
+// contents (digests). Returns 1, or 0 with *error naming the first difference.
 int checkCatalogue(const Plan &plan, std::string *error);

@@ -1,12 +1,15 @@
 // The planner and the unit arithmetic: unit boundaries across file ends and an empty file,
 // catalogues refused, plan.txt read back and checked, and where a unit stands after each kind
 // of end of its run.
-#include "plan.h"
+#include "campaign/plan.h"
+
+#include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 
-#include "support.h"
-#include "unit.h"
+#include "campaign/unit.h"
+#include "test/support.h"
 
 namespace {
 
@@ -48,13 +51,26 @@ TEST_F(PlanTest, CataloguesWithoutAFixedOrderAndPlansWithGapsAreRefused) {
     std::string error;
     unitLines(4);
     std::string text = readFile(path("plan.txt"));
-    writeFile(path("plan.txt"), text.replace(text.find("\n1 0,4,"), 7, "\n1 0,5,"));  // a M late
-    EXPECT_FALSE(readPlan(path("plan.txt"), &plan, &error));
-    EXPECT_NE(std::string::npos, error.find("unit 1 does not start where")) << error;
+    const std::string edits[][3] = {
+        // a part of the plan, what it becomes, the message
+        {"\n1 0,4,", "\n1 0,5,", "unit 1 does not start where"},  // a M late
+        {" 52\n2", " 52x\n2", "is not a plan line: 1 0,4,0,0,52,0 4 52x"},
+        {"unit 4\n", "unit 4 4\n", "is not a plan line: m-per-unit 4 4"},
+    };
+    for (const auto &[part, edit, message] : edits) {
+        std::string wrong = text;
+        writeFile(path("plan.txt"), wrong.replace(wrong.find(part), part.size(), edit));
+        EXPECT_FALSE(readPlan(path("plan.txt"), &plan, &error));
+        EXPECT_NE(std::string::npos, error.find(message)) << error;
+    }
     writeFile(path("formulas.txt"), "x, \n");
     writeFile(path("formulas_000.txt"), "x, \n");
     EXPECT_FALSE(makePlan(dir, 1, &plan, &error));
     EXPECT_NE(std::string::npos, error.find("is not fixed (both read as file number 0)")) << error;
+    std::remove(path("formulas_000.txt").c_str());
+    ASSERT_EQ(0, symlink(path("nowhere").c_str(), path("formulas_004.txt").c_str()));
+    EXPECT_FALSE(makePlan(dir, 1, &plan, &error));
+    EXPECT_NE(std::string::npos, error.find("formulas_004.txt: No such file")) << error;
 }
 
 TEST_F(PlanTest, AUnitContinuesAtItsFirstPairNeverSentWithTheMFormulasLeft) {
@@ -79,6 +95,9 @@ TEST_F(PlanTest, AUnitContinuesAtItsFirstPairNeverSentWithTheMFormulasLeft) {
         {at("2, formulaM = 3, fileNumV = 0, formulaNumV = 1, total = 156, numPassed = 5",
             "Run ended: y2026m12d07 10:02:00, M count done\n"),
          "1 2,2,0,0,156,5 0 52"},
+        {at("0, formulaM = 10, fileNumV = 2, formulaNumV = 2, total = 128, numPassed = 3",
+            "log. M = m, V = v, fileM = 2, formulaM = 1, fileNumV = 0, formulaNumV = 4, total = 1"),
+         "0 0,9,2,1,128,3 3 24"},  // a line cut before its end is not read
     };
     for (const auto &[log, expected] : cases) {
         writeFile(path("logfile.txt"), log);

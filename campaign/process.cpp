@@ -1,5 +1,5 @@
 // Starting other programs (see process.h).
-#include "process.h"
+#include "campaign/process.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "constants.h"
+#include "campaign/constants.h"
 
 namespace {
 
@@ -26,9 +26,9 @@ std::vector<char *> argvOf(const std::vector<std::string> &argv) {
 }  // namespace
 
 pid_t spawnInGroup(const std::vector<std::string> &argv, const std::string &dir,
-                   const std::vector<std::string> &env, int *outFd) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+                   const std::vector<std::string> &env, int *outFd, int *errFd) {
+    int out[2], err[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
         std::perror("quarnCampaign: pipe");
         return -1;
     }
@@ -36,23 +36,26 @@ pid_t spawnInGroup(const std::vector<std::string> &argv, const std::string &dir,
     pid_t pid = fork();
     if (pid < 0) {
         std::perror("quarnCampaign: fork");
-        close(pipeFds[0]);
-        close(pipeFds[1]);
+        for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
         return -1;
     }
     if (pid == 0) {
         setpgid(0, 0);
         // The handlers of quarnCampaign do not survive exec; ignored signals would.
         signal(SIGPIPE, SIG_DFL);
-        if (dup2(pipeFds[1], STDOUT_FILENO) < 0 || chdir(dir.c_str()) != 0) _exit(EXEC_FAILED);
+        if (dup2(out[1], STDOUT_FILENO) < 0 || dup2(err[1], STDERR_FILENO) < 0 ||
+            chdir(dir.c_str()) != 0)
+            _exit(EXEC_FAILED);
         for (const std::string &e : env) putenv(const_cast<char *>(e.c_str()));
         execv(args[0], args.data());
         std::fprintf(stderr, "quarnCampaign: cannot run %s: %s\n", args[0], std::strerror(errno));
         _exit(EXEC_FAILED);
     }
     setpgid(pid, pid);
-    close(pipeFds[1]);
-    *outFd = pipeFds[0];
+    close(out[1]);
+    close(err[1]);
+    *outFd = out[0];
+    *errFd = err[0];
     return pid;
 }
 

@@ -1,8 +1,7 @@
 // Running units with the coordinator (see runner.h).
-#include "runner.h"
+#include "campaign/runner.h"
 
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,17 +14,20 @@
 #include <filesystem>
 #include <vector>
 
-#include "constants.h"
-#include "context.h"
-#include "files.h"
-#include "process.h"
-#include "records.h"
-#include "unit.h"
+#include "campaign/constants.h"
+#include "campaign/context.h"
+#include "campaign/files.h"
+#include "campaign/process.h"
+#include "campaign/unit.h"
+#include "common/lock_file.h"
+#include "coordinator/records.h"
+#include "coordinator/settings.h"
+#include "coordinator/shutdown.h"
 
 namespace {
 
-// The coordinator's records, in the order they go back to the unit's directory.
-const char *const COPY_BACK_ORDER[] = {LOG_FILE_NAME, BEST_FILE_NAME, UNEVALUATED_FILE_NAME};
+// The coordinator's records: its log, and the records of pair results the log counts on.
+const char *const RESULT_RECORDS[] = {BEST_FILE_NAME, UNEVALUATED_FILE_NAME};
 
 std::string hostName() {
     char host[HOST_NAME_MAX + 1] = "?";
@@ -37,52 +39,54 @@ std::string hostName() {
 // *error naming the holder.
 int lockUnit(const std::string &dir, int unit, std::string *error) {
     const std::string path = dir + "/" + UNIT_LOCK_NAME;
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        *error = failure("cannot open", path);
-        return -1;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        std::string holder;
-        readWhole(path, &holder);
-        *error = "unit " + std::to_string(unit) + " is being run already (" +
-                 holder.substr(0, holder.find('\n')) + ")";
-        close(fd);
-        return -1;
-    }
-    const std::string text = "host " + hostName() + " pid " + std::to_string(getpid()) + "\n";
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, text.data(), text.size(), 0) < 0)
-        std::fprintf(stderr, "quarnCampaign: %s\n", failure("cannot write", path).c_str());
-    return fd;
+    const std::string holder = "host " + hostName() + " pid " + std::to_string(getpid()) + "\n";
+    char said[TEXT_SIZE];
+    const int fd = takeLockFile(path.c_str(), 0644, holder.c_str(), said, sizeof said);
+    if (fd == LOCK_HELD_ELSEWHERE)
+        *error = "unit " + std::to_string(unit) + " is being run already (" + said + ")";
+    else if (fd < 0)
+        *error = "cannot use " + path + ": " + said;
+    return fd < 0 ? -1 : fd;
 }
 
-// A value of /proc/meminfo in kB ("MemTotal:"), or 0.
-long meminfo(const char *label) {
-    std::string text;
-    if (!readWhole(MEMINFO_PATH, &text)) return 0;
-    std::size_t at = text.find(label);
-    return at == std::string::npos ? 0 : std::atol(text.c_str() + at + std::strlen(label));
-}
-
-// The free-memory threshold of a run as scripts/search.sh chooses it: the variable when it is
-// set; else the coordinator's default while the machine has that much free memory; else a
-// tenth of its memory, passed in *env. Returns the text task.txt records.
+// The free-memory threshold of a run: the variable when it is set, else the rule scripts and
+// campaigns follow (fittingMinFreeKb), passed in *env. Returns the text task.txt records.
 std::string memoryThreshold(std::vector<std::string> *env) {
-    if (const char *set = std::getenv("QUARN_MIN_FREE_KB"))
-        return std::string(set) + " kB (QUARN_MIN_FREE_KB as set)";
-    if (memLeft() >= DEFAULT_MIN_FREE_KB_RULE)
-        return std::to_string(DEFAULT_MIN_FREE_KB_RULE) + " kB (the coordinator's default)";
-    const long kb = meminfo("MemTotal:") / LOW_MEMORY_DIVISOR;
-    env->push_back("QUARN_MIN_FREE_KB=" + std::to_string(kb));
-    return std::to_string(kb) + " kB (a tenth of the machine's memory: less than " +
-           std::to_string(DEFAULT_MIN_FREE_KB_RULE) + " kB free)";
+    if (const char *set = std::getenv(MIN_FREE_KB_VAR))
+        return std::string(set) + " kB (" + MIN_FREE_KB_VAR + " as set)";
+    const std::string chosen = chosenThreshold();
+    env->push_back(std::string(MIN_FREE_KB_VAR) + "=" + chosen.substr(0, chosen.find(' ')));
+    return chosen;
 }
 
-void copyBack(const std::string &work, const std::string &dir) {
-    std::string error;
-    for (const char *name : COPY_BACK_ORDER)
-        if (!copyAtomically(work + "/" + name, dir + "/" + name, &error))
-            std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
+// Copies the coordinator's records from folder `from` to folder `to`, each atomically. The log
+// is read first and written last. Every result the copied log counts as recorded was in its
+// file before the log was read, so it is in the copy of best.txt or unevaluated.txt read after
+// it; and those copies are in place before the log is. A copy cut short at any instant (a node
+// lost) so leaves a log that continues at or before the results it has, never past one it lacks.
+// A last line still being written when it is read is left for the next copy. Returns 1, or 0
+// with *error set at the first record that could not be copied (the log is then not copied).
+int copyRecords(const std::string &from, const std::string &to, std::string *error) {
+    std::string log, results[std::size(RESULT_RECORDS)];
+    const std::string logPath = from + "/" + LOG_FILE_NAME;
+    const bool hasLog = readWhole(logPath, &log);
+    if (!hasLog && errno != ENOENT) {
+        *error = failure("cannot read", logPath);
+        return 0;
+    }
+    bool has[std::size(RESULT_RECORDS)];
+    for (std::size_t i = 0; i < std::size(RESULT_RECORDS); ++i) {
+        const std::string path = from + "/" + RESULT_RECORDS[i];
+        has[i] = readWhole(path, &results[i]);
+        if (!has[i] && errno != ENOENT) {
+            *error = failure("cannot read", path);
+            return 0;
+        }
+    }
+    for (std::size_t i = 0; i < std::size(RESULT_RECORDS); ++i)
+        if (has[i] && !writeAtomically(to + "/" + RESULT_RECORDS[i], wholeLines(results[i]), error))
+            return 0;
+    return !hasLog || writeAtomically(to + "/" + LOG_FILE_NAME, wholeLines(log), error);
 }
 
 // A scratch directory for the unit on this node, with the unit's records copied in.
@@ -97,17 +101,33 @@ int makeScratch(const std::string &dir, int unit, std::string *work, std::string
         return 0;
     }
     *work = name.data();
-    for (const char *record : COPY_BACK_ORDER)
-        if (!copyAtomically(dir + "/" + record, *work + "/" + record, error)) return 0;
-    return 1;
+    return copyRecords(dir, *work, error);
+}
+
+// Reads what the pipe `fd` holds into `to` (a stream of quarnCampaign), keeping the end of the
+// text in *tail (at most keep bytes). Closes the pipe and sets fd to -1 at its end.
+void relay(int &fd, FILE *to, std::string *tail, std::size_t keep) {
+    char buf[IO_CHUNK];
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n > 0) {
+        std::fwrite(buf, 1, static_cast<std::size_t>(n), to);
+        std::fflush(to);
+        tail->append(buf, static_cast<std::size_t>(n));
+        if (tail->size() > keep) tail->erase(0, tail->size() - keep);
+    } else if (n == 0 || errno != EINTR) {
+        close(fd);  // the clients may hold the pipe after the coordinator has gone
+        fd = -1;
+    }
 }
 
 // Watches the coordinator until it exits: relays its output, passes signals and the campaign's
-// stop file on, and copies the records back from scratch. Returns its wait status.
-int supervise(pid_t pid, int outFd, const std::string &campaign, const std::string &work,
-              const std::string &dir) {
-    const std::string mark = CLOSING_MARK;
+// stop file on, and copies the records back from scratch. Returns its wait status; *lastError
+// receives the last line it wrote to standard error.
+int supervise(pid_t pid, int outFd, int errFd, const std::string &campaign, const std::string &work,
+              const std::string &dir, std::string *lastError) {
+    const std::string mark = CLOSING_WORDS;
     std::string tail;       // the end of the output so far, to find the mark across reads
+    std::string errors;     // the end of its standard error
     bool closing = false;   // the coordinator announced its shutdown
     bool stopSent = false;  // the campaign's stop file was passed on
     int signalsSeen = 0;    // campaignSignalCount already handled
@@ -115,21 +135,12 @@ int supervise(pid_t pid, int outFd, const std::string &campaign, const std::stri
     time_t heldSince = 0;
     time_t copiedAt = std::time(nullptr);
     for (;;) {
-        pollfd p = {outFd, POLLIN, 0};
-        if (outFd >= 0 && poll(&p, 1, POLL_MS) > 0) {
-            char buf[IO_CHUNK];
-            ssize_t n = read(outFd, buf, sizeof buf);
-            if (n > 0) {
-                std::fwrite(buf, 1, static_cast<std::size_t>(n), stdout);
-                std::fflush(stdout);
-                tail.append(buf, static_cast<std::size_t>(n));
-                closing = closing || tail.find(mark) != std::string::npos;
-                if (tail.size() > mark.size()) tail.erase(0, tail.size() - mark.size());
-            } else if (n == 0 || errno != EINTR) {
-                close(outFd);  // the clients may hold the pipe after the coordinator has gone
-                outFd = -1;
-            }
-        } else if (outFd < 0) {
+        pollfd p[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+        if ((outFd >= 0 || errFd >= 0) && poll(p, 2, POLL_MS) > 0) {
+            if (p[0].revents) relay(outFd, stdout, &tail, mark.size());
+            if (p[1].revents) relay(errFd, stderr, &errors, TEXT_SIZE);
+            closing = closing || tail.find(mark) != std::string::npos;
+        } else if (outFd < 0 && errFd < 0) {
             usleep(POLL_MS * 1000);
         }
         const time_t now = std::time(nullptr);
@@ -153,17 +164,43 @@ int supervise(pid_t pid, int outFd, const std::string &campaign, const std::stri
             kill(pid, SIGTERM);
             stopSent = true;
         }
+        std::string error;
         if (work != dir && now - copiedAt >= COPY_BACK_INTERVAL_S) {
-            copyBack(work, dir);
+            if (!copyRecords(work, dir, &error))
+                std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
             copiedAt = now;
         }
         int status = 0;
         pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid || (done < 0 && errno != EINTR)) {
-            if (outFd >= 0) close(outFd);
+            for (int fd : {outFd, errFd})
+                if (fd >= 0) close(fd);
+            if (!errors.empty() && errors.back() == '\n') errors.pop_back();
+            *lastError = plainLine(errors.substr(errors.rfind('\n') + 1));
             return done == pid ? status : -1;
         }
     }
+}
+
+// The details of a run's end line (after its word), and whether the run failed: the reason its
+// log gives when the run started, then what became of the coordinator.
+std::string endDetails(const UnitProgress &before, const UnitProgress &after, int status,
+                       const std::string &lastError, bool *failed) {
+    std::string details;
+    const bool ran = after.runs > before.runs;
+    if (ran && !after.endText.empty()) details += " (" + after.endText + ")";
+    *failed = true;
+    if (status == -1) {
+        details += ", the coordinator could not be run";
+    } else if (WIFSIGNALED(status)) {
+        details += ", the coordinator was killed by signal " + std::to_string(WTERMSIG(status));
+    } else if (WEXITSTATUS(status) != 0) {
+        details += ", coordinator status " + std::to_string(WEXITSTATUS(status));
+        if (!ran && !lastError.empty()) details += ": " + lastError;
+    } else {
+        *failed = false;
+    }
+    return details;
 }
 
 }  // namespace
@@ -183,6 +220,7 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
     UnitProgress before;
     std::string work = dir;
     int result = EXIT_ERROR;
+    bool keepScratch = false;
     if (!readUnitProgress(plan, unit, dir, &before, &error)) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
     } else if (before.finished) {
@@ -195,10 +233,13 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
                !prepareWorkDir(plan, work, &error)) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
     } else {
-        std::vector<std::string> env = {"QUARN_M_COUNT=" + std::to_string(before.mLeft)};
+        std::vector<std::string> env = {std::string(M_COUNT_VAR) + "=" +
+                                        std::to_string(before.mLeft)};
         std::string settings = "free-memory threshold " + memoryThreshold(&env);
-        if (onNode && !std::getenv("QUARN_CLIENT_SUDO")) env.push_back("QUARN_CLIENT_SUDO=0");
-        if (onNode && !std::getenv("QUARN_KEY_BASE")) env.push_back("QUARN_KEY_BASE=auto");
+        if (onNode && !std::getenv(CLIENT_SUDO_VAR))
+            env.push_back(std::string(CLIENT_SUDO_VAR) + "=0");
+        if (onNode && !std::getenv(KEY_BASE_VAR))
+            env.push_back(std::string(KEY_BASE_VAR) + "=" + KEY_BASE_AUTO);
         const char *job = std::getenv("SLURM_ARRAY_JOB_ID");
         const char *task = std::getenv("SLURM_ARRAY_TASK_ID");
         const std::string resume = resumeText(before.resume);
@@ -209,36 +250,56 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
             ": resume " + resume + ", M count " + std::to_string(before.mLeft) + ", " + settings;
         if (!appendTaskLine(dir, start, &error))
             std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
-        std::printf("unit %d in %s: %ld of %ld pairs done, resume %s with QUARN_M_COUNT=%ld, %s\n",
-                    unit, work.c_str(), before.pairsDone, unitPairs(plan, plan.units[unit]),
-                    resume.c_str(), before.mLeft, settings.c_str());
+        std::printf("unit %d in %s: %ld of %ld pairs done, resume %s with %s=%ld, %s\n", unit,
+                    work.c_str(), before.pairsDone, unitPairs(plan, plan.units[unit]),
+                    resume.c_str(), M_COUNT_VAR, before.mLeft, settings.c_str());
         std::fflush(stdout);
 
-        int outFd = -1;
-        pid_t pid = spawnInGroup({quarnMainPath, resume}, work, env, &outFd);
-        const int status = pid < 0 ? -1 : supervise(pid, outFd, campaign, work, dir);
-        if (work != dir) copyBack(work, dir);
-        UnitProgress after;
+        int outFd = -1, errFd = -1;
+        std::string lastError;
+        pid_t pid = spawnInGroup({quarnMainPath, resume}, work, env, &outFd, &errFd);
+        const int status =
+            pid < 0 ? -1 : supervise(pid, outFd, errFd, campaign, work, dir, &lastError);
+        // Until its records are back in the unit's folder, the scratch folder holds the only copy.
+        bool copied = work == dir || copyRecords(work, dir, &error);
+        // Done as the unit's folder has it; how the run ended as its own log says.
+        UnitProgress after, ran;
         const bool done = readUnitProgress(plan, unit, dir, &after, &error) && after.finished;
-        std::string end = "end unit " + std::to_string(unit) + " pid " + std::to_string(getpid()) +
-                          ": " + (done ? "done" : "unfinished");
-        if (!after.endReason.empty()) end += " (" + after.endReason + ")";
-        if (status == -1)
-            end += ", the coordinator could not be run";
-        else if (WIFSIGNALED(status))
-            end += ", the coordinator was killed by signal " + std::to_string(WTERMSIG(status));
-        else if (WEXITSTATUS(status) != 0)
-            end += ", coordinator status " + std::to_string(WEXITSTATUS(status));
-        appendTaskLine(dir, end, &error);
+        readUnitProgress(plan, unit, work, &ran, &error);
+        bool failed = false;
+        std::string details = endDetails(before, ran, status, lastError, &failed);
+        if (!copied) {
+            details +=
+                "; the records could not be copied back (" + error + "); scratch kept in " + work;
+            failed = true;
+            keepScratch = true;
+        }
+        const std::string end = taskEndLine(unit,
+                                            failed ? TASK_FAILED
+                                            : done ? TASK_DONE
+                                                   : TASK_UNFINISHED,
+                                            details);
+        if (!appendTaskLine(dir, end, &error))
+            std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         std::printf("%s\n", end.c_str());
-        result = done ? EXIT_OK : EXIT_UNFINISHED;
+        result = !copied ? EXIT_ERROR : done && !failed ? EXIT_OK : EXIT_UNFINISHED;
     }
-    if (work != dir) {
+    if (work != dir && !keepScratch) {
         std::error_code ignored;
         std::filesystem::remove_all(work, ignored);
     }
     close(lock);
     return result;
+}
+
+std::string chosenThreshold() {
+    int fallback = 0;
+    const long kb = fittingMinFreeKb(&fallback);
+    return std::to_string(kb) + " kB (" +
+           (fallback ? "a tenth of the machine's memory: less than " +
+                           std::to_string(DEFAULT_MIN_FREE_KB) + " kB free"
+                     : std::string("the coordinator's default")) +
+           ")";
 }
 
 int runUnits(const std::string &campaign, const Plan &plan, int first, int last) {

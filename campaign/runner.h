@@ -14,24 +14,31 @@
 // are passed on at once. A stop.txt in the campaign folder is passed on as SIGTERM.
 //
 // On a node (`step`) the coordinator works in node-local scratch ($TMPDIR, else /tmp): the
-// unit's records are copied there first, and logfile.txt, then best.txt, then unevaluated.txt
-// are copied back to the unit's directory every COPY_BACK_INTERVAL_S and at the end, each
-// atomically. In this order a copied log never names a continuation whose passes the copied
-// best.txt lacks. Clients start without sudo (QUARN_CLIENT_SUDO=0) on the first free range of
-// keys (QUARN_KEY_BASE=auto) unless those variables are set.
+// unit's records are copied there first, and copied back to the unit's directory every
+// COPY_BACK_INTERVAL_S and at the end: best.txt and unevaluated.txt first, logfile.txt last
+// (read first), each atomically, so that a copied log never names a continuation whose results
+// the copied records lack, wherever a copy is cut short. A unit whose records cannot be copied
+// back at its end has failed, and its scratch folder stays. Clients start without sudo
+// (QUARN_CLIENT_SUDO=0) on the first free range of keys (QUARN_KEY_BASE=auto) unless those
+// variables are set.
 //
 // The free-memory threshold is chosen as scripts/search.sh chooses it and written to task.txt.
 #pragma once
 
 #include <string>
 
-#include "plan.h"
+#include "campaign/plan.h"
 
 // Runs unit `unit` until it is done or its run ends early. onNode: as a Slurm task (above).
 // Returns EXIT_OK when the unit is done (now or before), EXIT_UNFINISHED when its run ended
-// before its last pair, EXIT_ERROR when it could not be run.
+// before its last pair, EXIT_ERROR when it could not be run or its records not copied back.
 int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode);
 
 // Runs units first..last in order on this machine, skipping finished ones; stops at the first
 // that does not finish. Returns as runUnit, EXIT_OK when all are done.
 int runUnits(const std::string &campaign, const Plan &plan, int first, int last);
+
+// The free-memory threshold a run takes when QUARN_MIN_FREE_KB is not set (fittingMinFreeKb):
+// "<kB> kB (<why>)", for example "2410500 kB (a tenth of the machine's memory: less than
+// 32000000 kB free)".
+std::string chosenThreshold();

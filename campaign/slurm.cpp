@@ -1,15 +1,15 @@
 // The campaign on a Slurm cluster (see slurm.h).
-#include "slurm.h"
+#include "campaign/slurm.h"
 
 #include <cstdio>
 #include <set>
 #include <sstream>
 
-#include "constants.h"
-#include "context.h"
-#include "files.h"
-#include "process.h"
-#include "unit.h"
+#include "campaign/constants.h"
+#include "campaign/context.h"
+#include "campaign/files.h"
+#include "campaign/process.h"
+#include "campaign/unit.h"
 
 namespace {
 

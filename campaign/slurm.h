@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plan.h"
+#include "campaign/plan.h"
 
 // "0-2,5,7-9" for unit numbers in ascending order.
 std::string arrayRanges(const std::vector<int> &units);

@@ -18,9 +18,9 @@
 #include <memory>
 #include <regex>
 
-#include "campaign_support.h"
-#include "process.h"
-#include "unit.h"
+#include "campaign/process.h"
+#include "campaign/test/campaign_support.h"
+#include "campaign/unit.h"
 
 namespace {
 

@@ -1,28 +1,25 @@
 // The status view (see status.h).
-#include "status.h"
+#include "campaign/status.h"
 
 #include <climits>
 #include <cstdio>
 #include <ctime>
 #include <map>
 
-#include "constants.h"
-#include "files.h"
-#include "records.h"
-#include "slurm.h"
-#include "unit.h"
+#include "campaign/constants.h"
+#include "campaign/files.h"
+#include "campaign/slurm.h"
+#include "campaign/unit.h"
+#include "coordinator/records.h"
+#include "coordinator/runlog.h"
 
 namespace {
 
 enum UnitState { UNIT_DONE, UNIT_RUNNING, UNIT_WAITING, UNIT_FAILED, UNIT_STATES };
 const char *const STATE_NAMES[UNIT_STATES] = {"done", "running", "waiting", "failed"};
 
-// End reasons of runs that stopped for a fault rather than on request.
-const char *const FAULT_REASONS[] = {"farm not built", "no clients left",
-                                     "formula file unreadable"};
-
-UnitState classify(const UnitProgress &p, const std::string &queued, time_t now,
-                   std::string *note) {
+UnitState classify(const UnitProgress &p, const std::string &queued, const std::string &dir,
+                   time_t now, std::string *note) {
     if (p.finished) return UNIT_DONE;
     if (!queued.empty()) {
         *note = "Slurm: " + queued;
@@ -30,19 +27,28 @@ UnitState classify(const UnitProgress &p, const std::string &queued, time_t now,
                    ? UNIT_RUNNING
                    : UNIT_WAITING;
     }
+    // The runner's record of the last run says more than the log when the run failed, above
+    // all when its coordinator never got as far as its log.
+    std::string details;
+    if (readTaskEnd(dir, &details) == TASK_FAILED) {
+        *note = "failed" + details;
+        return UNIT_FAILED;
+    }
     if (p.started && !p.ended && now - p.logTime < STALE_LOG_S) return UNIT_RUNNING;
     if (p.started && !p.ended) {
         *note = "killed without an orderly end; it continues from its last progress line";
         return UNIT_FAILED;
     }
     if (!p.started) return UNIT_WAITING;
-    *note = "ended: " + p.endReason;
-    for (const char *fault : FAULT_REASONS)
-        if (p.endReason == fault) return UNIT_FAILED;
-    return UNIT_WAITING;
+    *note = "ended: " + p.endText;
+    return isFaultEnd(p.end) ? UNIT_FAILED : UNIT_WAITING;
 }
 
-std::string duration(double seconds) {
+// The time to go at `rate`, as "about 4h 13m to go at this rate"; empty when it is no time a
+// person could wait for (no rate, or beyond a hundred years).
+std::string timeToGo(double pairs, double rate) {
+    const double seconds = pairs / rate;
+    if (!(seconds >= 0 && seconds < MAX_SHOWN_SECONDS)) return "";
     const long s = static_cast<long>(seconds);
     char text[TEXT_SIZE];
     if (s >= 86400)
@@ -51,7 +57,7 @@ std::string duration(double seconds) {
         std::snprintf(text, sizeof text, "%ldh %02ldm", s / 3600, s % 3600 / 60);
     else
         std::snprintf(text, sizeof text, "%ldm %02lds", s / 60, s % 60);
-    return text;
+    return std::string("; about ") + text + " to go at this rate";
 }
 
 std::string bar(double fraction) {
@@ -66,6 +72,7 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
     int counts[UNIT_STATES] = {};
     long done = 0, passed = 0;
     double rate = 0, lastRate = 0;
+    int measured = 0;  // running units whose current run has told its pairs yet
     time_t lastEnd = -1;
     std::string details;
     for (std::size_t i = 0; i < plan.units.size(); ++i) {
@@ -77,13 +84,17 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
             state = UNIT_FAILED;
         } else {
             auto q = queued.find(unit);
-            state = classify(p, q == queued.end() ? "" : q->second, now, &note);
+            state = classify(p, q == queued.end() ? "" : q->second, dirOf(unit), now, &note);
         }
         ++counts[state];
         done += p.pairsDone;
         passed += p.passed;
-        if (state == UNIT_RUNNING && p.logTime > p.startedAt)
+        // A run's pairs are known from its progress lines, on a node once they are copied back:
+        // a run younger than that is counted at the rate of the others.
+        if (state == UNIT_RUNNING && !p.ended && p.runPairs > 0 && p.logTime > p.startedAt) {
             rate += static_cast<double>(p.runPairs) / static_cast<double>(p.logTime - p.startedAt);
+            ++measured;
+        }
         if (p.ended && p.endedAt > p.startedAt && p.endedAt > lastEnd) {
             lastEnd = p.endedAt;
             lastRate =
@@ -106,14 +117,26 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
                 counts[UNIT_RUNNING], counts[UNIT_WAITING], counts[UNIT_FAILED]);
     std::printf("pairs: %ld of %ld (%.1f%%) %s\n", done, total, 100.0 * fraction,
                 bar(fraction).c_str());
-    if (rate > 0)
-        std::printf("rate: %.0f pairs/s (runs going on now); about %s to go at this rate\n", rate,
-                    duration(static_cast<double>(total - done) / rate).c_str());
-    else if (lastRate > 0)
-        std::printf("rate: %.0f pairs/s (the last run that ended); about %s to go at this rate\n",
-                    lastRate, duration(static_cast<double>(total - done) / lastRate).c_str());
-    else
+    const int running = counts[UNIT_RUNNING];
+    const double left = static_cast<double>(total - done);
+    if (measured > 0 && measured < running) {
+        rate *= static_cast<double>(running) / measured;
+        std::printf(
+            "rate: %.0f pairs/s (runs going on now; %d of the %d just started, counted at "
+            "the others' rate)%s\n",
+            rate, running - measured, running, timeToGo(left, rate).c_str());
+    } else if (measured > 0) {
+        std::printf("rate: %.0f pairs/s (runs going on now)%s\n", rate,
+                    timeToGo(left, rate).c_str());
+    } else if (running > 0) {
+        std::printf("rate: still measuring (%d runs going on have not yet told their pairs)\n",
+                    running);
+    } else if (lastRate > 0) {
+        std::printf("rate: %.0f pairs/s (the last run that ended)%s\n", lastRate,
+                    timeToGo(left, lastRate).c_str());
+    } else {
         std::printf("rate: not known yet\n");
+    }
     std::printf("passing pairs so far: %ld\n", passed);
     std::fputs(details.c_str(), stdout);
     return EXIT_OK;

@@ -1,5 +1,5 @@
 // A unit's working directory and where its search stands (see unit.h).
-#include "unit.h"
+#include "campaign/unit.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,15 +9,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "constants.h"
-#include "context.h"
-#include "files.h"
-#include "records.h"
-#include "runlog.h"
+#include "campaign/constants.h"
+#include "campaign/context.h"
+#include "campaign/files.h"
+#include "coordinator/catalogue.h"
+#include "coordinator/records.h"
+#include "coordinator/runlog.h"
 
 namespace {
 
-constexpr char ALL_DONE[] = "all done";
+constexpr char END_LINE_MARK[] = " end unit ";  // behind the time stamp
+const char *const OUTCOME_WORDS[] = {"", "done", "unfinished", "failed"};
 
 int isEndOfUnit(const Plan &plan, const PlanUnit &u, long mIndex) {
     return mIndex == u.firstM + u.mCount || (mIndex < 0 && &u == &plan.units.back());
@@ -39,12 +41,16 @@ int readUnitProgress(const Plan &plan, int unit, const std::string &dir, UnitPro
     out->mLeft = u.mCount;
     const std::string log = dir + "/" + LOG_FILE_NAME;
     RunLogSummary s;
-    if (!readRunLog(log.c_str(), &s)) return 1;
+    const int found = readRunLog(log.c_str(), &s);
+    if (found < 0) *error = failure("cannot read", log);
+    if (found <= 0) return found == 0;
     struct stat st;
     if (stat(log.c_str(), &st) == 0) out->logTime = st.st_mtime;
     out->started = 1;
-    out->ended = s.ended;
-    out->endReason = s.endReason;
+    out->runs = s.runs;
+    out->ended = s.end != END_NONE;
+    out->end = s.end;
+    out->endText = s.endText;
     out->startedAt = s.startedAt;
     out->endedAt = s.endedAt;
     out->runPairs = s.resume[4] - s.startTotal;
@@ -52,8 +58,7 @@ int readUnitProgress(const Plan &plan, int unit, const std::string &dir, UnitPro
     std::memcpy(out->resume, s.resume, sizeof out->resume);
     // The continuation's M formula, counted from the catalogue's start; after the last M of
     // the catalogue the M file number is one past the last file.
-    const long mIndex =
-        out->endReason == ALL_DONE ? -1 : formulaIndex(plan, s.resume[0], s.resume[1]);
+    const long mIndex = s.end == END_ALL_DONE ? -1 : formulaIndex(plan, s.resume[0], s.resume[1]);
     if (s.finished && isEndOfUnit(plan, u, mIndex)) {
         out->finished = 1;
         out->mLeft = 0;
@@ -90,7 +95,7 @@ int prepareWorkDir(const Plan &plan, const std::string &dir, std::string *error)
             return 0;
         }
     }
-    if (countFormulaNames(dir) != static_cast<int>(plan.files.size())) {
+    if (countCatalogueNames(dir.c_str()) != static_cast<int>(plan.files.size())) {
         *error = dir + " holds formula files of its own; the coordinator would take them too";
         return 0;
     }
@@ -103,4 +108,29 @@ int prepareWorkDir(const Plan &plan, const std::string &dir, std::string *error)
 
 int appendTaskLine(const std::string &dir, const std::string &text, std::string *error) {
     return appendLine(dir + "/" + TASK_FILE_NAME, stampNow() + " " + text, error);
+}
+
+std::string taskEndLine(int unit, TaskOutcome outcome, const std::string &details) {
+    return "end unit " + std::to_string(unit) + " pid " + std::to_string(getpid()) + ": " +
+           OUTCOME_WORDS[outcome] + details;
+}
+
+TaskOutcome readTaskEnd(const std::string &dir, std::string *details) {
+    std::string text;
+    details->clear();
+    if (!readWhole(dir + "/" + TASK_FILE_NAME, &text) || text.empty() || text.back() != '\n')
+        return TASK_NONE;
+    text.pop_back();
+    const std::string line = text.substr(text.rfind('\n') + 1);
+    const std::size_t mark = line.find(END_LINE_MARK), colon = line.find(": ", mark);
+    if (mark == std::string::npos || colon == std::string::npos) return TASK_NONE;
+    const std::string said = line.substr(colon + 2);
+    for (int outcome = TASK_FAILED; outcome > TASK_NONE; --outcome) {
+        const std::string word = OUTCOME_WORDS[outcome];
+        if (said.compare(0, word.size(), word) == 0) {
+            *details = said.substr(word.size());
+            return static_cast<TaskOutcome>(outcome);
+        }
+    }
+    return TASK_NONE;
 }

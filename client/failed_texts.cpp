@@ -1,6 +1,6 @@
 // The table of texts that did not compile: an index of hashes and offsets, probed linearly,
 // over one block that holds the texts themselves.
-#include "failed_texts.h"
+#include "client/failed_texts.h"
 
 #include <matheval.h>
 
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "state.h"
+#include "client/state.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The field simulation and the scoring of one pair of formulas.
-#include "field.h"
+#include "client/field.h"
 
 #include <matheval.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "failed_texts.h"
+#include "client/failed_texts.h"
 
 namespace {
 
@@ -18,24 +18,16 @@ int variableCount(void *evaluator) {
     return count;
 }
 
-// Makes keptEvaluatorM the compiled form of textM, compiling only when the text changed.
-// Result: 1 when M is usable, else its final score (SCORE_NOT_COMPILED or SCORE_FAILED).
+// Makes keptProgramM or keptEvaluatorM the compiled form of textM, compiling only when the
+// text changed. Result: 1 when M is usable, else its final score (SCORE_NOT_COMPILED or
+// SCORE_FAILED).
 int prepareM(const char *textM) {
     if (keptValidM && std::strcmp(keptTextM, textM) == 0) return keptResultM;
     if (keptEvaluatorM) evaluator_destroy(keptEvaluatorM);
     keptEvaluatorM = nullptr;
     keptValidM = 0;
 
-    void *evaluator = compileFormula(textM);
-    if (!evaluator) {
-        keptResultM = SCORE_NOT_COMPILED;
-    } else if (variableCount(evaluator) != VARIABLE_COUNT) {
-        evaluator_destroy(evaluator);
-        keptResultM = SCORE_FAILED;
-    } else {
-        keptEvaluatorM = evaluator;
-        keptResultM = 1;
-    }
+    keptResultM = prepareFormula(textM, &keptProgramM, &keptEvaluatorM);
     // A text too long for keptTextM is used once and compiled again next time.
     if (std::strlen(textM) < sizeof keptTextM) {
         std::strcpy(keptTextM, textM);
@@ -49,14 +41,102 @@ void setStartCell(Cell *field, int cell) {
     field[cell].v = 0.0;
 }
 
-// Steps the field for at most CYCLE_COUNT cycles and returns the pair's result.
-int runField(void *evaluatorM, void *evaluatorV) {
+// The value of formula f for each of the first `lanes` lanes of faceBatch, into out.
+void evaluateFaces(FaceFormula f, int lanes, double *out) {
+    if (!f.evaluator) return runFormulaBatch(*f.program, &faceBatch, lanes, out);
+    for (int i = 0; i < lanes; ++i) {
+        for (int k = 0; k < VARIABLE_COUNT; ++k) varValues[k] = faceBatch.registers[k][i];
+        out[i] = evaluator_evaluate(f.evaluator, VARIABLE_COUNT, fixedNamesPtrs, varValues);
+    }
+}
+
+// Where a face's values come from: a lane of the batch, or m and v right here.
+struct Face {
+    int lane;  // -1: m and v
+    double m;
+    double v;
+};
+
+// runAlgorithm for at most STEP_CELLS cells: the faces that need the formulas are gathered
+// into the lanes of faceBatch, evaluated by M and then by V, and summed per cell.
+void stepCells(const Cell *src, Cell *dst, int firstCell, int lastCell, FaceFormula formulaM,
+               FaceFormula formulaV) {
+    Face faces[STEP_CELLS][2];  // the right face, then the left face, of each cell
+    double(*in)[FORMULA_LANES] = faceBatch.registers;
+    int lanes = 0;
+    for (int k = firstCell; k <= lastCell; ++k) {
+        const Cell *p = &src[k];
+        const Cell *sides[2] = {&src[k + 1], &src[k - 1]};
+        if (p->m == sides[1]->m && p->v == sides[1]->v && p->m == sides[0]->m &&
+            p->v == sides[0]->v)
+            continue;  // copied below
+        for (int side = 0; side < 2; ++side) {
+            const Cell *n = sides[side];
+            Face &face = faces[k - firstCell][side];
+            face.lane = -1;
+            if (p->m == n->m && p->v == n->v) {
+                face.m = p->m;
+                face.v = p->v;
+            } else if (p->m == 0.0 && n->m == 0.0) {
+                face.m = 0.0;
+                face.v = 0.0;
+            } else {
+                in[0][lanes] = p->m;
+                in[1][lanes] = n->m;
+                in[2][lanes] = p->v;
+                in[3][lanes] = n->v;
+                face.lane = lanes++;
+            }
+        }
+    }
+    evaluateFaces(formulaM, lanes, faceValuesM);
+    evaluateFaces(formulaV, lanes, faceValuesV);
+    for (int k = firstCell; k <= lastCell; ++k) {
+        const Cell *p = &src[k];
+        const Cell *l = &src[k - 1];
+        const Cell *r = &src[k + 1];
+        if (p->m == l->m && p->v == l->v && p->m == r->m && p->v == r->v) {
+            dst[k] = *p;
+            continue;
+        }
+        double faceM[2];
+        double faceV[2];
+        for (int side = 0; side < 2; ++side) {
+            const Face &face = faces[k - firstCell][side];
+            faceM[side] = face.lane < 0 ? face.m : faceValuesM[face.lane];
+            faceV[side] = face.lane < 0 ? face.v : faceValuesV[face.lane];
+        }
+        double m = (p->m + faceM[0]) + faceM[1];
+        if (m < 0.0) m = 0.0;
+        dst[k].m = m;
+        dst[k].v = (p->v - faceV[1]) + faceV[0];
+    }
+}
+
+}  // namespace
+
+int prepareFormula(const char *text, FormulaProgram *program, void **evaluator) {
+    *evaluator = nullptr;
+    if (compileFormulaProgram(text, &formulaScratch, program) == FORMULA_OK)
+        return program->variables == VARIABLE_COUNT ? 1 : SCORE_FAILED;
+    // Left to the library, or refused: the library has the last word.
+    void *compiled = compileFormula(text);
+    if (!compiled) return SCORE_NOT_COMPILED;
+    if (variableCount(compiled) != VARIABLE_COUNT) {
+        evaluator_destroy(compiled);
+        return SCORE_FAILED;
+    }
+    *evaluator = compiled;
+    return 1;
+}
+
+int runField(FaceFormula formulaM, FaceFormula formulaV) {
     float runningMinimum = START_MINIMUM;
     for (int cycle = 0; cycle < CYCLE_COUNT; ++cycle) {
         const Cell *src = cycle % 2 == 0 ? arrayA : arrayB;
         Cell *dst = cycle % 2 == 0 ? arrayB : arrayA;
         int reach = cycle + 1;
-        runAlgorithm(src, dst, SPIKE_CELL - reach, SPIKE_CELL + reach, evaluatorM, evaluatorV);
+        runAlgorithm(src, dst, SPIKE_CELL - reach, SPIKE_CELL + reach, formulaM, formulaV);
         lastT = dst;
         fieldReach = reach;
         if (fieldRecorder) fieldRecorder(cycle, dst, reach);
@@ -68,8 +148,6 @@ int runField(void *evaluatorM, void *evaluatorV) {
     }
     return SCORE_FAILED;
 }
-
-}  // namespace
 
 void fillFields() {
     for (int cell = 0; cell < CELL_COUNT; ++cell) {
@@ -89,44 +167,11 @@ void restoreFields() {
     fieldReach = 0;
 }
 
-void faceAlgorithm(const Cell *a, const Cell *n, double face[2], void *evaluatorM,
-                   void *evaluatorV) {
-    if (a->m == n->m && a->v == n->v) {
-        face[0] = a->m;
-        face[1] = a->v;
-        return;
-    }
-    if (a->m == 0.0 && n->m == 0.0) {
-        face[0] = 0.0;
-        face[1] = 0.0;
-        return;
-    }
-    varValues[0] = a->m;
-    varValues[1] = n->m;
-    varValues[2] = a->v;
-    varValues[3] = n->v;
-    face[0] = evaluator_evaluate(evaluatorM, VARIABLE_COUNT, fixedNamesPtrs, varValues);
-    face[1] = evaluator_evaluate(evaluatorV, VARIABLE_COUNT, fixedNamesPtrs, varValues);
-}
-
-void runAlgorithm(const Cell *src, Cell *dst, int firstCell, int lastCell, void *evaluatorM,
-                  void *evaluatorV) {
-    for (int k = firstCell; k <= lastCell; ++k) {
-        const Cell *p = &src[k];
-        const Cell *l = &src[k - 1];
-        const Cell *r = &src[k + 1];
-        if (p->m == l->m && p->v == l->v && p->m == r->m && p->v == r->v) {
-            dst[k] = *p;
-            continue;
-        }
-        double faceR[2];
-        double faceL[2];
-        faceAlgorithm(p, r, faceR, evaluatorM, evaluatorV);
-        faceAlgorithm(p, l, faceL, evaluatorM, evaluatorV);
-        double m = (p->m + faceR[0]) + faceL[0];
-        if (m < 0.0) m = 0.0;
-        dst[k].m = m;
-        dst[k].v = (p->v - faceL[1]) + faceR[1];
+void runAlgorithm(const Cell *src, Cell *dst, int firstCell, int lastCell, FaceFormula formulaM,
+                  FaceFormula formulaV) {
+    for (int first = firstCell; first <= lastCell; first += STEP_CELLS) {
+        int last = first + STEP_CELLS - 1 < lastCell ? first + STEP_CELLS - 1 : lastCell;
+        stepCells(src, dst, first, last, formulaM, formulaV);
     }
 }
 
@@ -157,13 +202,10 @@ int evaluateFunction(const char *textM, const char *textV) {
     int verdictM = prepareM(textM);
     if (verdictM != 1) return verdictM;
 
-    void *evaluatorV = compileFormula(textV);
-    if (!evaluatorV) return SCORE_NOT_COMPILED;
-    if (variableCount(evaluatorV) != VARIABLE_COUNT) {
-        evaluator_destroy(evaluatorV);
-        return SCORE_FAILED;
-    }
-    int result = runField(keptEvaluatorM, evaluatorV);
-    evaluator_destroy(evaluatorV);
+    void *evaluatorV;
+    int verdictV = prepareFormula(textV, &programV, &evaluatorV);
+    if (verdictV != 1) return verdictV;
+    int result = runField({&keptProgramM, keptEvaluatorM}, {&programV, evaluatorV});
+    if (evaluatorV) evaluator_destroy(evaluatorV);
     return result;
 }

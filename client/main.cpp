@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "service.h"
-#include "state.h"
+#include "client/service.h"
+#include "client/state.h"
 
 int main(int argc, char **argv) {
     // The coordinator stops clients through the mailbox and waits for their confirmations.

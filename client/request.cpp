@@ -1,9 +1,9 @@
 // Splitting a request text into the M and V formulas.
-#include "request.h"
+#include "client/request.h"
 
 #include <cstdio>
 
-#include "state.h"
+#include "client/state.h"
 
 int getFormulas(const char *text) {
     char scratch[SCRATCH_SIZE];  // the first part, the letter; not used further
@@ -24,8 +24,8 @@ int getFormulas(const char *text) {
                 i -= length;
                 target = formulas + FORMULA_V_OFFSET;
             } else {
-                std::printf("\rclient %d Error, more than three comma seperated parts: %.*s\n",
-                            key, static_cast<int>(MB_SIZE), text);
+                std::printf("\rclient %d Error, more than three comma seperated parts: %.*s\n", key,
+                            static_cast<int>(MB_SIZE), text);
                 return 1;
             }
             length = 0;

@@ -1,5 +1,5 @@
 // The service loop: polling the mailbox letter, answering requests and stopping on request.
-#include "service.h"
+#include "client/service.h"
 
 #include <sched.h>
 #include <sys/shm.h>
@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <ctime>
 
-#include "field.h"
-#include "request.h"
-#include "state.h"
+#include "client/field.h"
+#include "client/request.h"
+#include "client/state.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ void detachMailbox() {
     mailbox = nullptr;
 }
 
-void decidePolling() { yieldWhenIdle = sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0; }
+void decidePolling() { yieldWhenIdle = mbYieldWhenIdle(); }
 
 int serveRequests() {
     int idlePollsLeft = IDLE_POLLS_PER_CLOCK_LOOK;  // countdown to the next look at the clock

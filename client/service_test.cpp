@@ -7,8 +7,8 @@
 
 #include <optional>
 
-#include "constants.h"
-#include "support.h"
+#include "client/constants.h"
+#include "test/support.h"
 
 namespace {
 

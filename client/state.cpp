@@ -1,12 +1,12 @@
 // The client's process-wide state and its set-up and release.
-#include "state.h"
+#include "client/state.h"
 
 #include <matheval.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include "field.h"
+#include "client/field.h"
 
 int key;
 int mailboxId;
@@ -25,9 +25,15 @@ int fieldReach;
 char formulas[FORMULAS_SIZE];
 int score;
 
+FormulaTree formulaScratch;
+FormulaProgram programV;
+FormulaBatch faceBatch;
+double faceValuesM[FORMULA_LANES];
+double faceValuesV[FORMULA_LANES];
 char keptTextM[FORMULA_BUF_SIZE];
 int keptValidM;
 int keptResultM;
+FormulaProgram keptProgramM;
 void *keptEvaluatorM;
 
 std::uint64_t failedTextTbl[FAILED_TEXT_SLOTS];

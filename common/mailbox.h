@@ -24,6 +24,7 @@
 #pragma once
 
 #include <sys/shm.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstddef>
@@ -31,13 +32,17 @@
 #include <cstdlib>
 #include <cstring>
 
-constexpr int MB_KEY_BASE = 1000;    // key of client 0; client n has key 1000 + n
-constexpr int MB_NUM_CLIENTS = 50;   // clients, and so mailboxes, per run
+constexpr int MB_KEY_BASE = 1000;      // key of client 0; client n has key 1000 + n
+constexpr int MB_NUM_CLIENTS = 50;     // clients, and so mailboxes, per run
 constexpr std::size_t MB_SIZE = 1000;  // bytes per segment; both sides ask for exactly this
 
 // Processes that poll in a full farm: the 50 clients and the coordinator. With fewer
 // processors online, both sides yield the processor after a poll that finds nothing to do.
 constexpr long POLLERS = MB_NUM_CLIENTS + 1;
+
+// 1 when a poll that finds nothing to do should give the processor to the processes that have
+// work: this machine has fewer processors online than there are pollers.
+inline int mbYieldWhenIdle() { return sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0; }
 
 constexpr char MB_WRITING = 'x';
 constexpr char MB_RUN = 'r';
@@ -70,8 +75,9 @@ inline void mbStoreLetter(char *mailbox, char letter) {
 // Replaces the letter `expected` by `desired` in one step. Returns 1 when it did; 0 when the
 // letter had changed meanwhile (to the stop letter), and then leaves it as it is.
 inline int mbSwapLetter(char *mailbox, char expected, char desired) {
-    return std::atomic_ref<char>(mailbox[0]).compare_exchange_strong(
-               expected, desired, std::memory_order_acq_rel, std::memory_order_acquire)
+    return std::atomic_ref<char>(mailbox[0])
+                   .compare_exchange_strong(expected, desired, std::memory_order_acq_rel,
+                                            std::memory_order_acquire)
                ? 1
                : 0;
 }

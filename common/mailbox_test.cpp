@@ -1,6 +1,6 @@
 // The mailbox texts the coordinator reads (the score, the stop confirmation), the bytes of the
 // confirmation, and the answer swap. Requests and replies travel in the client's process tests.
-#include "mailbox.h"
+#include "common/mailbox.h"
 
 #include <gtest/gtest.h>
 

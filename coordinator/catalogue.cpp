@@ -1,19 +1,23 @@
 // The formula catalogue: listing and sorting the formula files (see catalogue.h).
-#include "catalogue.h"
+#include "coordinator/catalogue.h"
 
 #include <dirent.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "state.h"
+#include "coordinator/state.h"
 
 namespace {
 
-constexpr char CATALOGUE_PREFIX[] = "formulas";  // what a formula file's name begins with
 constexpr std::size_t PREFIX_LEN = sizeof(CATALOGUE_PREFIX) - 1;
 constexpr std::size_t NUMBER_AT = 9;  // the character after "formulas_"
+
+bool isCatalogueName(const char *name) {
+    return std::strncmp(name, CATALOGUE_PREFIX, PREFIX_LEN) == 0;
+}
 
 // Copies `src` into a catalogue entry, cut to FILENAME_SIZE - 1 characters.
 void copyName(char *dst, const char *src) {
@@ -23,21 +27,40 @@ void copyName(char *dst, const char *src) {
     dst[len] = '\0';
 }
 
-}  // namespace
-
-int getFileNames() {
-    DIR *dir = opendir(".");
+// The entries of `path` whose names begin with "formulas" into `filenames` (see getFileNames).
+int listNames(const char *path) {
+    DIR *dir = opendir(path);
     if (dir == nullptr) return 0;
     int count = 0;
     while (count < MAX_FILES) {
         const struct dirent *entry = readdir(dir);
         if (entry == nullptr) break;
-        if (std::strncmp(entry->d_name, CATALOGUE_PREFIX, PREFIX_LEN) != 0) continue;
+        if (!isCatalogueName(entry->d_name)) continue;
         copyName(filenames[count], entry->d_name);
         count++;
     }
     closedir(dir);
     return count;
+}
+
+}  // namespace
+
+int getFileNames() { return listNames(catalogueDir); }
+
+int buildCatalogue(const char *dir) {
+    std::snprintf(catalogueDir, sizeof catalogueDir, "%s", dir);
+    numFiles = getFileNames();
+    sortFileNames(filenames, numFiles);
+    return numFiles;
+}
+
+int countCatalogueNames(const char *dir) {
+    DIR *d = opendir(dir);
+    if (d == nullptr) return -1;
+    int n = 0;
+    while (const dirent *e = readdir(d)) n += isCatalogueName(e->d_name);
+    closedir(d);
+    return n;
 }
 
 int fileNameNumber(const char *name) {

@@ -2,16 +2,26 @@
 // start-up. From then on a file is known by its 0-based position in the sorted list, its file
 // number; both formula streams read the files through this list.
 //
-// Owns nothing itself: getFileNames fills the process-wide `filenames` (state.h); the caller
-// stores the count in `numFiles` and sorts with sortFileNames.
+// Owns nothing itself: it fills the process-wide `catalogueDir`, `filenames` and `numFiles`
+// (state.h). The streams open the files by these names in catalogueDir.
 #pragma once
 
-#include "constants.h"
+#include "coordinator/constants.h"
 
-// Fills `filenames` with the entries of "." whose names begin with "formulas" (case-sensitive),
-// in listing order, at most MAX_FILES of them, each cut to FILENAME_SIZE - 1 characters.
-// Returns the number taken; 0 when the directory cannot be listed (no message).
+constexpr char CATALOGUE_PREFIX[] = "formulas";  // what a formula file's name begins with
+
+// Makes the formula files of folder `dir` the catalogue: catalogueDir, filenames in file-number
+// order (getFileNames, sortFileNames) and numFiles. Returns numFiles.
+int buildCatalogue(const char *dir);
+
+// Fills `filenames` with the entries of catalogueDir whose names begin with "formulas"
+// (case-sensitive), in listing order, at most MAX_FILES of them, each cut to FILENAME_SIZE - 1
+// characters. Returns the number taken; 0 when the directory cannot be listed (no message).
 int getFileNames();
+
+// The entries of `dir` whose names begin with "formulas", however many; -1 when it cannot be
+// listed. Touches no process-wide state.
+int countCatalogueNames(const char *dir);
 
 // Sorts the first `count` names of `names` in place, smallest file number first (see
 // compare_filenames); names with equal numbers end in an unspecified order. Every name is cut

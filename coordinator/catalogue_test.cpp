@@ -1,13 +1,13 @@
 // The catalogue: which entries are taken, the 100-entry limit, name cutting, the sort order.
-#include "catalogue.h"
-#include "state.h"
+#include "coordinator/catalogue.h"
 
-#include "run_util.h"
+#include "coordinator/state.h"
+#include "coordinator/test/run_util.h"
 
 namespace {
 
 class CatalogueTest : public InDirTest {
-protected:
+  protected:
     std::vector<std::string> catalogue() {
         numFiles = getFileNames();
         sortFileNames(filenames, numFiles);
@@ -19,15 +19,18 @@ TEST_F(CatalogueTest, TakesFormulasEntriesSortedByTheNumberFromThe10thCharacter)
     for (const char *name : {"formulas_010.txt", "formulas_002.txt", "formulas.txt", "formulas_ -3",
                              "Formulas_001.txt", "xformulas_003.txt"})
         writeFile(name, "");
-    EXPECT_EQ((std::vector<std::string>{"formulas_ -3", "formulas.txt", "formulas_002.txt", "formulas_010.txt"}),
+    EXPECT_EQ((std::vector<std::string>{"formulas_ -3", "formulas.txt", "formulas_002.txt",
+                                        "formulas_010.txt"}),
               catalogue());
 }
 
 TEST_F(CatalogueTest, AtMostOneHundredNamesOfAtMost119Characters) {
-    for (int i = 1; i <= 101; i++) writeFile("formulas_" + std::to_string(i) + std::string(150, 'x'), "");
+    for (int i = 1; i <= 101; i++)
+        writeFile("formulas_" + std::to_string(i) + std::string(150, 'x'), "");
     auto names = catalogue();
     ASSERT_EQ(100u, names.size());
-    for (int i = 1; i < MAX_FILES; i++) EXPECT_LT(fileNameNumber(filenames[i - 1]), fileNameNumber(filenames[i]));
+    for (int i = 1; i < MAX_FILES; i++)
+        EXPECT_LT(fileNameNumber(filenames[i - 1]), fileNameNumber(filenames[i]));
     EXPECT_EQ(FILENAME_SIZE - 1, names[0].size());
     char bare[FILENAME_SIZE] = "formulas_777";  // an older, longer name left behind the end
     bare[8] = '\0';

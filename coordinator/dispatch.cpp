@@ -1,5 +1,5 @@
 // The dispatch loop (see dispatch.h).
-#include "dispatch.h"
+#include "coordinator/dispatch.h"
 
 #include <sched.h>
 
@@ -7,30 +7,24 @@
 #include <cstring>
 #include <ctime>
 
-#include "farm.h"
-#include "records.h"
-#include "replies.h"
-#include "streams.h"
-#include "timing.h"
+#include "coordinator/farm.h"
+#include "coordinator/records.h"
+#include "coordinator/replies.h"
+#include "coordinator/streams.h"
+#include "coordinator/timing.h"
 
 namespace {
 
 // The loop's timers and its last free-memory reading, kept across the passes of the M loop.
 struct LoopState {
-    time_t checkTimer;     // start of the current 1-second interval (stop file, free memory)
-    time_t progressTimer;  // start of the current 10-second interval (progress line)
-    long freeKb;           // last reading of memLeft()
-    int memoryLineWritten; // 1 once the "Memory too low" line has been written
+    time_t checkTimer;      // start of the current 1-second interval (stop file, free memory)
+    time_t progressTimer;   // start of the current 10-second interval (progress line)
+    long freeKb;            // last reading of memLeft()
+    int memoryLineWritten;  // 1 once the "Memory too low" line has been written
 };
 
-char lineBuf[LOG_LINE_SIZE];  // the memory line is built here
-
-void writeMemoryLine(LoopState &loop) {
-    char stamp[STAMP_SIZE];
-    formatLocalTime(stamp, std::time(nullptr));
-    std::snprintf(lineBuf, sizeof lineBuf, "**** Memory too low: %s Exiting ****\n", stamp);
-    logAppend(lineBuf);
-    std::fputs(lineBuf, stdout);
+void noteMemoryLow(LoopState &loop) {
+    writeMemoryLine();
     loop.memoryLineWritten = 1;
 }
 
@@ -52,6 +46,8 @@ void writeSafeProgressLine(const char *m, const char *v, const PairPlace &curren
         const PendingPair &p = handOnQueue[i];
         if (p.place.seq < oldest->seq) m = p.m, v = p.v, oldest = &p.place;
     }
+    const PendingPair &u = unrecordedPair;
+    if (u.place.seq >= 0 && u.place.seq < oldest->seq) m = u.m, v = u.v, oldest = &u.place;
     writeProgressLine(m, v, *oldest);
 }
 
@@ -81,7 +77,7 @@ RunEnd placePair(const char *m, const char *v, char letter, const PairPlace &pla
         const time_t now = std::time(nullptr);
         if (std::difftime(now, assignTimer) >= ASSIGN_TIMEOUT_S) {
             std::puts("----- time out waiting for assign -----");
-            appendUnevaluated(m, v);
+            if (!appendUnevaluated(m, v)) noteUnrecorded(m, v, place);
             return END_NONE;
         }
         if (trySend(m, v, letter, place, now)) {
@@ -108,15 +104,17 @@ RunEnd placeHandedOn() {
 }
 
 // The checks made before a pair is sent: signals, once a second the stop file, free memory and
-// the clients, every 10 seconds the progress line.
+// the clients, every 10 seconds the progress line. A result that could not be recorded ends
+// the run before anything else is evaluated.
 RunEnd checkBeforePair(const char *m, const char *v, const PairPlace &place, LoopState &loop) {
     if (sigintReceived) return END_SIGNAL;
+    if (recordFailed) return END_RECORD_FAILED;
     const time_t now = std::time(nullptr);
     if (std::difftime(now, loop.checkTimer) >= CHECK_INTERVAL_S) {
         if (isStop()) return END_STOP_FILE;
         loop.freeKb = memLeft();
         if (loop.freeKb < minFreeKb) {
-            writeMemoryLine(loop);
+            noteMemoryLow(loop);
             return END_LOW_MEMORY;
         }
         loop.checkTimer = now;
@@ -165,7 +163,8 @@ RunEnd runSearch() {
         const char *m = getNextFormulaM(STREAM_NEXT);
         // The run ends at the M after a V walk that stopped early; that M is never used.
         if (cut != END_NONE) {
-            if (m != nullptr && isStop()) std::fputs("*** stop.txt file detected, Exiting. ***", stdout);
+            if (m != nullptr && isStop())
+                std::fputs("*** stop.txt file detected, Exiting. ***", stdout);
             end = cut;
             break;
         }
@@ -182,7 +181,7 @@ RunEnd runSearch() {
             end = END_STOP_FILE;
         } else if (loop.freeKb < minFreeKb) {
             // A reading below the threshold before the first pass is reported like any other.
-            if (!loop.memoryLineWritten) writeMemoryLine(loop);
+            if (!loop.memoryLineWritten) noteMemoryLow(loop);
             end = END_LOW_MEMORY;
         } else {
             ++mTaken;
@@ -214,22 +213,27 @@ void settleLastPairs(int waitS) {
         }
         int open = handOnCount;
         for (ClientInfo &c : clientInfoArr)
-            if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) && c.place.seq >= 0)
+            if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) &&
+                c.place.seq >= 0)
                 ++open;
         if (open == 0 || signalCount != signals || std::difftime(now, start) >= waitS) break;
         nanosleep(&nap, nullptr);
     }
-    auto giveUp = [](const char *m, const char *v) {
-        appendUnevaluated(m, v);
+    auto giveUp = [](const char *m, const char *v, const PairPlace &place) {
+        if (!appendUnevaluated(m, v)) {
+            noteUnrecorded(m, v, place);
+            return;
+        }
         std::printf("\rpair M = %s, V = %s has no result; it is recorded in %s\n", m, v,
                     UNEVALUATED_FILE_NAME);
     };
     for (ClientInfo &c : clientInfoArr) {
         if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) && c.place.seq >= 0)
-            giveUp(c.lastM, c.lastV);
+            giveUp(c.lastM, c.lastV, c.place);
         c.unsettled = 0;
     }
-    for (int i = 0; i < handOnCount; ++i) giveUp(handOnQueue[i].m, handOnQueue[i].v);
+    for (int i = 0; i < handOnCount; ++i)
+        giveUp(handOnQueue[i].m, handOnQueue[i].v, handOnQueue[i].place);
     handOnCount = 0;
     std::fflush(stdout);
 }

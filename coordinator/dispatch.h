@@ -3,11 +3,12 @@
 // checks; and the settling of the last pairs at the end of a run.
 #pragma once
 
-#include "runlog.h"
+#include "coordinator/runlog.h"
 
 // Runs the search from the positioned streams with the farm built (startUp, buildFarm) until
 // the M stream is exhausted, the run has taken QUARN_M_COUNT M formulas, stop.txt exists, free
-// memory runs low, a formula file cannot be opened, a signal arrives or no client is left.
+// memory runs low, a formula file cannot be opened, a result cannot be recorded, a signal
+// arrives or no client is left.
 // Pairs of failed clients are sent before any new pair. Returns why it ended (never END_NONE),
 // with nextPair set to the first pair it did not send. For every end but a signal and
 // END_NO_CLIENTS it has printed "all done." and paused 3 seconds.
@@ -16,5 +17,5 @@ RunEnd runSearch();
 // At the end of a run: sends the pairs waiting to be handed on and collects every reply,
 // waiting up to waitS seconds for pairs still with their clients (a further signal ends the
 // wait at once). A pair still without a result then is appended to unevaluated.txt and named
-// in a line on standard output.
+// in a line on standard output; one that cannot be appended there is noted (noteUnrecorded).
 void settleLastPairs(int waitS);

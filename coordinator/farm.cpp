@@ -1,5 +1,5 @@
 // The client farm: mailboxes, client processes and the watch over them (see farm.h).
-#include "farm.h"
+#include "coordinator/farm.h"
 
 #include <signal.h>
 #include <sys/shm.h>
@@ -12,24 +12,15 @@
 #include <cstring>
 #include <ctime>
 
-#include "records.h"
-#include "replies.h"
-#include "settings.h"
-#include "timing.h"
+#include "coordinator/records.h"
+#include "coordinator/replies.h"
+#include "coordinator/settings.h"
+#include "coordinator/timing.h"
 
 namespace {
 
-constexpr int COMMAND_SIZE = 64;  // "sudo ./quarnClient <key> &"
+constexpr int COMMAND_SIZE = 64;                   // "sudo ./quarnClient <key> &"
 const timespec AWAIT_NAP = {0, 10 * 1000 * 1000};  // between looks while clients start or stop
-
-char faultLine[LOG_LINE_SIZE];     // fault lines are built here
-
-// Logs and prints the line built in faultLine.
-void reportFault() {
-    logAppend(faultLine);
-    std::printf("\r%s", faultLine);
-    std::fflush(stdout);
-}
 
 // Gets record c's segment, checks that it is this user's own, and attaches it. *others receives
 // the number of processes attached before this one. Returns 0 after printing the failure.
@@ -46,12 +37,12 @@ int getMailbox(ClientInfo &c, long *others) {
         return 0;
     }
     const unsigned mode = ds.shm_perm.mode & 0777;
-    if (ds.shm_perm.uid != geteuid() || ds.shm_perm.cuid != geteuid() ||
-        (mode & ~MAILBOX_MODE_MAX) != 0) {
-        std::printf("Error: the segment for key = %d is not a mailbox of this user (owner uid %u, "
-                    "creator uid %u, mode %03o); remove it (ipcrm -M %d) or use other keys\n",
-                    c.key, static_cast<unsigned>(ds.shm_perm.uid),
-                    static_cast<unsigned>(ds.shm_perm.cuid), mode, c.key);
+    if (!isOwnMailbox(ds)) {
+        std::printf(
+            "Error: the segment for key = %d is not a mailbox of this user (owner uid %u, "
+            "creator uid %u, mode %03o); remove it (ipcrm -M %d) or use other keys\n",
+            c.key, static_cast<unsigned>(ds.shm_perm.uid), static_cast<unsigned>(ds.shm_perm.cuid),
+            mode, c.key);
         return 0;
     }
     *others = static_cast<long>(ds.shm_nattch);
@@ -61,7 +52,18 @@ int getMailbox(ClientInfo &c, long *others) {
         return 0;
     }
     c.shm_ptr = static_cast<char *>(address);
+    c.madeHere = 1;
     return 1;
+}
+
+// Detaches record c's mailbox and removes the segment from the system (the kernel frees it once
+// nothing is attached any more).
+void freeMailbox(ClientInfo &c) {
+    if (c.shm_ptr != nullptr) shmdt(c.shm_ptr);
+    c.shm_ptr = nullptr;
+    if (c.madeHere && shmctl(c.shm_id, IPC_RMID, nullptr) != 0)
+        std::printf("\rcould not remove the mailbox of key %d: %s\n", c.key, std::strerror(errno));
+    c.madeHere = 0;
 }
 
 // Tells the clients of an earlier run still attached to the mailboxes to stop and waits until
@@ -74,8 +76,10 @@ RunEnd stopOrphans(const long *others) {
         ++orphaned;
     }
     if (orphaned == 0) return END_NONE;
-    std::printf("\r%d mailboxes still have clients of an earlier run attached: telling them to "
-                "stop\n", orphaned);
+    std::printf(
+        "\r%d mailboxes still have clients of an earlier run attached: telling them to "
+        "stop\n",
+        orphaned);
     std::fflush(stdout);
     const time_t start = std::time(nullptr);
     for (;;) {
@@ -91,9 +95,10 @@ RunEnd stopOrphans(const long *others) {
         if (left == nullptr) return END_NONE;
         if (sigintReceived) return END_SIGNAL;
         if (secondsSince(start) >= ORPHAN_STOP_LIMIT_S) {
-            std::printf("Error: clients of an earlier run on key = %d did not stop within %d s; end "
-                        "them (ipcs -m -p shows their process ids) and start again\n",
-                        left->key, ORPHAN_STOP_LIMIT_S);
+            std::printf(
+                "Error: clients of an earlier run on key = %d did not stop within %d s; end "
+                "them (ipcs -m -p shows their process ids) and start again\n",
+                left->key, ORPHAN_STOP_LIMIT_S);
             return END_FARM_FAILED;
         }
         nanosleep(&AWAIT_NAP, nullptr);
@@ -112,8 +117,8 @@ void launchClient(ClientInfo &c, time_t now) {
     if (c.restarts == 0)
         std::printf("\rstarting background process quarnClient with key = %d\n", c.key);
     else
-        std::printf("\rrestarting background process quarnClient with key = %d (%d of %d)\n",
-                    c.key, c.restarts, MAX_CLIENT_RESTARTS);
+        std::printf("\rrestarting background process quarnClient with key = %d (%d of %d)\n", c.key,
+                    c.restarts, MAX_CLIENT_RESTARTS);
     std::fflush(stdout);
     char command[COMMAND_SIZE];
     clientCommand(command, sizeof command, c.key);
@@ -139,10 +144,11 @@ RunEnd awaitClients() {
             } else if (secondsSince(c.startedAt) >= CLIENT_START_LIMIT_S) {
                 char command[COMMAND_SIZE];
                 clientCommand(command, sizeof command, c.key);
-                std::printf("Error: the client with key = %d did not attach its mailbox within %d "
-                            "s; check that \"%s\" starts ./quarnClient here (sudo allowed without "
-                            "a password, ./quarnClient present and executable)\n",
-                            c.key, CLIENT_START_LIMIT_S, command);
+                std::printf(
+                    "Error: the client with key = %d did not attach its mailbox within %d "
+                    "s; check that \"%s\" starts ./quarnClient here (sudo allowed without "
+                    "a password, ./quarnClient present and executable)\n",
+                    c.key, CLIENT_START_LIMIT_S, command);
                 return END_FARM_FAILED;
             } else {
                 ++waiting;
@@ -172,25 +178,21 @@ void handOn(const ClientInfo &c) {
 // restarts.
 void replaceClient(ClientInfo &c, time_t now, const char *what, int replace) {
     if (!settleReply(c, mbLoadLetter(c.shm_ptr)) && c.unsettled && c.place.seq >= 0) {
-        std::snprintf(faultLine, sizeof faultLine,
-                      "client %d %s; its pair M = %s, V = %s is handed on\n", c.key, what, c.lastM,
-                      c.lastV);
+        writeFaultLine("client %d %s; its pair M = %s, V = %s is handed on\n", c.key, what, c.lastM,
+                       c.lastV);
         handOn(c);
     } else {
-        std::snprintf(faultLine, sizeof faultLine, "client %d %s\n", c.key, what);
+        writeFaultLine("client %d %s\n", c.key, what);
     }
     c.unsettled = 0;
-    reportFault();
     if (!replace) {
         c.state = CLIENT_GIVEN_UP;
         c.active = 0;
         return;
     }
     if (c.restarts == MAX_CLIENT_RESTARTS) {
-        std::snprintf(faultLine, sizeof faultLine,
-                      "client %d has failed %d times since its first start; key %d is given up\n",
-                      c.key, MAX_CLIENT_RESTARTS + 1, c.key);
-        reportFault();
+        writeFaultLine("client %d has failed %d times since its first start; key %d is given up\n",
+                       c.key, MAX_CLIENT_RESTARTS + 1, c.key);
         c.state = CLIENT_GIVEN_UP;
         c.active = 0;
         return;
@@ -202,11 +204,10 @@ void replaceClient(ClientInfo &c, time_t now, const char *what, int replace) {
 // Record c's client has held its pair too long: the pair is handed on and the client is told
 // to stop; it is replaced once it has gone.
 void retireClient(ClientInfo &c) {
-    std::snprintf(faultLine, sizeof faultLine,
-                  "client %d has held its pair M = %s, V = %s for %d s; the pair is handed on and "
-                  "the client told to stop\n",
-                  c.key, c.lastM, c.lastV, holdLimitS);
-    reportFault();
+    writeFaultLine(
+        "client %d has held its pair M = %s, V = %s for %d s; the pair is handed on and "
+        "the client told to stop\n",
+        c.key, c.lastM, c.lastV, holdLimitS);
     if (c.place.seq >= 0) handOn(c);
     c.unsettled = 0;
     c.state = CLIENT_RETIRING;
@@ -214,6 +215,11 @@ void retireClient(ClientInfo &c) {
 }
 
 }  // namespace
+
+int isOwnMailbox(const struct shmid_ds &ds) {
+    return ds.shm_perm.uid == geteuid() && ds.shm_perm.cuid == geteuid() &&
+           (ds.shm_perm.mode & 0777 & ~MAILBOX_MODE_MAX) == 0;
+}
 
 RunEnd buildFarm() {
     long others[MB_NUM_CLIENTS] = {};
@@ -248,8 +254,7 @@ RunEnd watchClients(time_t now, int replace) {
                 replaceClient(c, now, "did not attach its mailbox after its restart", replace);
         } else if (attached >= 0 && attached < 2) {
             replaceClient(c, now, c.state == CLIENT_RETIRING ? "has stopped" : "is gone", replace);
-        } else if (c.state == CLIENT_RUNNING && c.unsettled &&
-                   !mbIsIdle(mbLoadLetter(c.shm_ptr)) &&
+        } else if (c.state == CLIENT_RUNNING && c.unsettled && !mbIsIdle(mbLoadLetter(c.shm_ptr)) &&
                    std::difftime(now, c.sentAt) >= holdLimitS) {
             retireClient(c);
         }
@@ -308,14 +313,25 @@ int stopClients(ClientInfo *records, int graceS, int limitS) {
                 continue;
             }
             std::fflush(stdout);
-            shmdt(c.shm_ptr);
-            c.shm_ptr = nullptr;
+            freeMailbox(c);
             c.active = 0;
         }
         if (secondsSince(start) >= limitS) return 1;
         sleepSeconds(1);
         if (waiting == 0) return 0;
     }
+}
+
+int releaseMailboxes(ClientInfo *records) {
+    int kept = 0;
+    for (int i = 0; i < MB_NUM_CLIENTS; ++i) {
+        ClientInfo &c = records[i];
+        if (c.active)
+            kept += c.madeHere;
+        else if (c.madeHere)
+            freeMailbox(c);
+    }
+    return kept;
 }
 
 void reportUnconfirmed(const ClientInfo *records) {

@@ -15,12 +15,17 @@
 // before any new pair; it keeps its place and is not counted again.
 //
 // Mailboxes that are not this user's own (owner or creator another user, or permission bits
-// beyond 0660) are refused. Processes still attached to a mailbox before the farm uses it are
-// clients of an earlier coordinator that died (the key lock says no live coordinator has these
-// keys): they are told to stop and must be gone before any client is started.
+// beyond 0660) are refused. A run removes the mailboxes it set up when it ends, once their
+// clients are gone: nothing stays behind on a machine (a batch system does not remove
+// segments); a mailbox left by a run that was killed is taken over by the next run. Processes still
+// attached to a mailbox before the farm uses it are clients of an earlier coordinator that died
+// (the key lock says no live coordinator has these keys): they are told to stop and must be gone
+// before any client is started.
 #pragma once
 
-#include "runlog.h"
+#include <sys/shm.h>
+
+#include "coordinator/runlog.h"
 
 // Sets up every mailbox of clientInfoArr in key order (get, check, attach), stops clients of an
 // earlier run, then seeds each mailbox and starts its client, and waits until every client has
@@ -35,6 +40,10 @@ RunEnd buildFarm();
 // when every key has been given up, else END_NONE.
 RunEnd watchClients(time_t now, int replace);
 
+// 1 when the segment whose status is `ds` may serve as a mailbox of this user: made and owned
+// by this user, and open to nobody else (permission bits within 0660).
+int isOwnMailbox(const struct shmid_ds &ds);
+
 // 1 when record c's client takes pairs: started, and neither retiring nor given up.
 inline int servesPairs(const ClientInfo &c) {
     return c.state == CLIENT_STARTING || c.state == CLIENT_RUNNING;
@@ -48,12 +57,19 @@ inline int servesPairs(const ClientInfo &c) {
 int runShellCommand(const char *command);
 
 // Stores the stop letter in every attached mailbox, waits `graceS` seconds, then checks the
-// started clients once a second: a confirmation is printed and its mailbox detached; a client
-// that has gone without confirming is named and not waited for. Ends after the check that
+// started clients once a second: a confirmation is printed and its mailbox detached and
+// removed; a client that has gone without confirming is named and not waited for, and its
+// mailbox removed too. Ends after the check that
 // finds none left to wait for (and a second's wait), or after the first check made `limitS`
 // seconds or more since the first one: the result is 1 then (the clients still active did not
 // confirm), else 0.
 int stopClients(ClientInfo *records, int graceS, int limitS);
+
+// After stopClients: detaches and removes every mailbox this run set up whose client is not
+// still waited for (given up, never started, or stopped). Returns the mailboxes left in place:
+// those of clients that did not confirm their stop, which stay for the next run on these keys
+// to stop them.
+int releaseMailboxes(ClientInfo *records);
 
 // Prints one line per started client that has not confirmed its stop, naming its key.
 void reportUnconfirmed(const ClientInfo *records);

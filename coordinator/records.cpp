@@ -1,39 +1,93 @@
 // Run records and probes: logfile.txt, best.txt, stop.txt, free memory (see records.h).
-#include "records.h"
+#include "coordinator/records.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "common/pair_line.h"
+#include "coordinator/constants.h"
 
 namespace {
 
-// Opens a record file for appending, creating it. The open does not wait for a reader when
-// the name is a FIFO; it fails instead. Null (after printing `failure`) when it cannot be opened.
-FILE *openRecord(const char *name, const char *failure) {
-    int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
-    FILE *file = fd < 0 ? nullptr : fdopen(fd, "a");
-    if (file == nullptr) {
-        if (fd >= 0) close(fd);
-        std::puts(failure);
+constexpr std::size_t TAIL_CHUNK = 512;  // bytes read at a time when looking for a torn tail
+
+// Cuts a tail without its line end off the regular file open for writing as fd (size bytes):
+// what is left of a record whose append failed and could not be taken back. The file is read
+// through a second descriptor of the same open file. Returns the new size, or -1.
+off_t cutTornTail(int fd, off_t size) {
+    char self[TAIL_CHUNK];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    const int in = open(self, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return -1;
+    char chunk[TAIL_CHUNK];
+    off_t end = size, kept = 0;
+    while (end > 0) {
+        const off_t from = end > static_cast<off_t>(sizeof chunk) ? end - sizeof chunk : 0;
+        const ssize_t n = pread(in, chunk, static_cast<std::size_t>(end - from), from);
+        if (n != end - from) {
+            kept = -1;
+            break;
+        }
+        while (end > from && chunk[end - from - 1] != '\n') --end;
+        if (end > from) {
+            kept = end;
+            break;
+        }
     }
-    return file;
+    close(in);
+    return kept == size || (kept >= 0 && ftruncate(fd, kept) == 0) ? kept : -1;
 }
 
-// Closes a record file; a record that did not reach the file is reported.
-void closeRecord(FILE *file, const char *name) {
-    if (std::ferror(file) | std::fclose(file)) std::printf("Error writing %s\n", name);
+// Appends `text` (len bytes, one or more whole lines) to the record file `name`, creating it.
+// The open does not wait for a reader when the name is a FIFO; it fails instead. The text goes
+// out in one write; when it does not reach a regular file whole (a full disk), the part that did
+// is cut off again, so the file never ends inside a record. Returns 1; 0 after printing
+// `openFailure`, or "Error writing <name>".
+int appendRecord(const char *name, const char *text, std::size_t len, const char *openFailure) {
+    int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        std::puts(openFailure);
+        return 0;
+    }
+    struct stat st;
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    off_t size = regular && st.st_size > 0 ? cutTornTail(fd, st.st_size) : 0;
+    ssize_t written = size < 0 ? -1 : write(fd, text, len);
+    if (written > 0 && written != static_cast<ssize_t>(len) && regular) {
+        if (ftruncate(fd, size) != 0) written = -1;
+    }
+    if ((close(fd) != 0) | (written != static_cast<ssize_t>(len))) {
+        std::printf("Error writing %s\n", name);
+        return 0;
+    }
+    return 1;
+}
+
+// The length of a line built into a LOG_LINE_SIZE buffer; a text cut to fit keeps its line end.
+std::size_t lineLength(int built) {
+    return built < static_cast<int>(LOG_LINE_SIZE) ? static_cast<std::size_t>(built)
+                                                   : LOG_LINE_SIZE - 1;
+}
+
+// Appends the pair line of (m, v) to the record file `name`.
+int appendPair(const char *name, const char *m, const char *v, const char *openFailure) {
+    char line[LOG_LINE_SIZE];
+    return appendRecord(name, line, formatPairLine(line, sizeof line, m, v), openFailure);
 }
 
 }  // namespace
 
-void logAppend(const char *text) {
-    FILE *log = openRecord(LOG_FILE_NAME, "Error opening logfile");
-    if (log == nullptr) return;
-    std::fputs(text, log);
-    if (!endsWithNewLine(text)) std::fputc('\n', log);
-    closeRecord(log, LOG_FILE_NAME);
+int logAppend(const char *text) {
+    char line[LOG_LINE_SIZE];
+    const std::size_t len =
+        lineLength(std::snprintf(line, sizeof line, endsWithNewLine(text) ? "%s" : "%s\n", text));
+    line[len - 1] = '\n';
+    return appendRecord(LOG_FILE_NAME, line, len, "Error opening logfile");
 }
 
 int endsWithNewLine(const char *text) {
@@ -47,25 +101,16 @@ void rmNewline(char *text) {
     for (char *p = std::strchr(text, '\n'); p != nullptr; p = std::strchr(p + 1, '\n')) *p = ' ';
 }
 
-void appendBest(char *m, const char *v) {
-    FILE *best = openRecord(BEST_FILE_NAME, "Error opening best file");
-    if (best == nullptr) return;
+int appendBest(char *m, const char *v) {
     if (endsWithNewLine(m)) rmNewline(m);
-    if (endsWithNewLine(v))
-        std::fprintf(best, "M = %s, V = %s", m, v);
-    else
-        std::fprintf(best, "M = %s, V = %s\n", m, v);
-    closeRecord(best, BEST_FILE_NAME);
+    return appendPair(BEST_FILE_NAME, m, v, "Error opening best file");
 }
 
-void appendUnevaluated(const char *m, const char *v) {
-    FILE *file = openRecord(UNEVALUATED_FILE_NAME, "Error opening unevaluated file");
-    if (file == nullptr) return;
-    std::fprintf(file, "M = %s, V = %s\n", m, v);
-    closeRecord(file, UNEVALUATED_FILE_NAME);
+int appendUnevaluated(const char *m, const char *v) {
+    return appendPair(UNEVALUATED_FILE_NAME, m, v, "Error opening unevaluated file");
 }
 
-long memLeftFrom(const char *path) {
+long meminfoKb(const char *path, const char *label) {
     FILE *info = std::fopen(path, "r");
     if (info == nullptr) {
         char what[MEMINFO_LINE_SIZE];
@@ -74,24 +119,20 @@ long memLeftFrom(const char *path) {
         return 0;
     }
     char line[MEMINFO_LINE_SIZE];
-    long freeKb = 0;
+    const std::size_t len = std::strlen(label);
+    long kb = 0;
     while (std::fgets(line, sizeof line, info) != nullptr) {
-        long value;
-        if (std::sscanf(line, "MemFree: %ld", &value) == 1) {
-            freeKb = value;
-            break;
-        }
+        char *end = nullptr;
+        if (std::strncmp(line, label, len) != 0 || line[len] != ':') continue;
+        const long value = std::strtol(line + len + 1, &end, 10);
+        if (end == line + len + 1) continue;  // a line with the label but no number
+        kb = value;
+        break;
     }
     std::fclose(info);
-    return freeKb;
+    return kb;
 }
+
+long memLeftFrom(const char *path) { return meminfoKb(path, "MemFree"); }
 
 long memLeft() { return memLeftFrom(MEMINFO_PATH); }
-
-void formatLocalTime(char (&out)[STAMP_SIZE], time_t when) {
-    out[0] = '\0';
-    struct tm local;
-    if (localtime_r(&when, &local) == nullptr) return;
-    std::snprintf(out, STAMP_SIZE, "y%04dm%02dd%02d %02d:%02d:%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-}

@@ -3,8 +3,11 @@
 //
 // Record files live in the working directory, are opened in append mode for each record and
 // closed at once; nothing stays open between calls and nothing is kept in process-wide state.
-// A record that cannot be written is lost with a message on standard output; the run goes on.
 // Record files are opened without blocking: a FIFO under a record's name cannot hold up a run.
+// Each record goes out in one write. A record that does not reach its file whole (a full disk)
+// is taken back again, so a record file never ends inside a record; a torn tail that could not
+// be taken back is cut off before the next record. A record that cannot be written is reported
+// on standard output and its function returns 0: the caller decides whether the run goes on.
 //
 //   logfile.txt      one line per event, each ending with LF (built by their callers, runlog.h)
 //   best.txt         one line per passing pair: "M = %s, V = %s\n"
@@ -20,12 +23,10 @@ constexpr char UNEVALUATED_FILE_NAME[] = "unevaluated.txt";
 constexpr char STOP_FILE_NAME[] = "stop.txt";
 constexpr char MEMINFO_PATH[] = "/proc/meminfo";
 constexpr int MEMINFO_LINE_SIZE = 256;  // a /proc/meminfo line is read 255 bytes at a time
-// "y%04dm%02dd%02d %02d:%02d:%02d": 20 bytes for real dates; room for six ints of any width.
-constexpr std::size_t STAMP_SIZE = 80;
 
 // Appends `text` to logfile.txt as one line: unchanged when it ends with LF, else followed by
-// LF. Prints "Error opening logfile" when the file cannot be opened.
-void logAppend(const char *text);
+// LF. Returns 1; 0 after printing "Error opening logfile" or "Error writing logfile.txt".
+int logAppend(const char *text);
 
 // 1 when `text` is not empty and its last character is LF, else 0 (also for null).
 int endsWithNewLine(const char *text);
@@ -34,13 +35,14 @@ int endsWithNewLine(const char *text);
 int isStop();
 
 // Appends the pair to best.txt: "M = %s, V = %s\n", without the final LF when v already ends
-// with one. An m ending with LF has every LF in it replaced by a blank first, in place. Prints
-// "Error opening best file" when the file cannot be opened.
-void appendBest(char *m, const char *v);
+// with one. An m ending with LF has every LF in it replaced by a blank first, in place.
+// Returns 1; 0 after printing "Error opening best file" or "Error writing best.txt".
+int appendBest(char *m, const char *v);
 
 // Appends a pair that the search gives up without a result to unevaluated.txt, laid out as in
-// best.txt. Prints "Error opening unevaluated file" when the file cannot be opened.
-void appendUnevaluated(const char *m, const char *v);
+// best.txt. Returns 1; 0 after printing "Error opening unevaluated file" or "Error writing
+// unevaluated.txt".
+int appendUnevaluated(const char *m, const char *v);
 
 // Replaces every LF in `text` by a blank, in place.
 void rmNewline(char *text);
@@ -52,6 +54,7 @@ long memLeft();
 // memLeft over the file at `path` (perror "Failed to open <path>" when it cannot be opened).
 long memLeftFrom(const char *path);
 
-// Writes the local time of `when` as "y%04dm%02dd%02d %02d:%02d:%02d" (year, month 1-12, day,
-// hour, minute, second) into `out`; an empty text when the time cannot be converted.
-void formatLocalTime(char (&out)[STAMP_SIZE], time_t when);
+// The number of the first line of the meminfo file at `path` that begins with `label`, a colon
+// and a number ("MemFree", "MemTotal"): kB. 0 when there is none (the file cannot be opened:
+// perror "Failed to open <path>").
+long meminfoKb(const char *path, const char *label);

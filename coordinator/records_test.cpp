@@ -1,9 +1,12 @@
 // The run records and probes against real files in a temporary directory.
-#include "records.h"
+#include "coordinator/records.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "run_util.h"
+#include <csignal>
+
+#include "coordinator/test/run_util.h"
 
 namespace {
 
@@ -12,9 +15,26 @@ class RecordsTest : public InDirTest {};
 TEST_F(RecordsTest, LogAndBestLines) {
     for (const char *text : {"abc", "abc\n", ""}) logAppend(text);
     EXPECT_EQ("abc\nabc\n\n", readFile("logfile.txt"));
-    const std::pair<const char *, const char *> pairs[] = {{"a", "b"}, {"a\n", "b"}, {"a", "b\n"}, {"a\nb", "c"}};
+    const std::pair<const char *, const char *> pairs[] = {
+        {"a", "b"}, {"a\n", "b"}, {"a", "b\n"}, {"a\nb", "c"}};
     for (const auto &[m, v] : pairs) appendBest(std::string(m).data(), v);
     EXPECT_EQ("M = a, V = b\nM = a , V = b\nM = a, V = b\nM = a\nb, V = c\n", readFile("best.txt"));
+}
+
+TEST_F(RecordsTest, ARecordThatDoesNotFitIsTakenBackAndATornTailIsCutBeforeTheNext) {
+    writeFile("best.txt", "M = a, V = b\nM = c, V");  // an append that failed long ago
+    ASSERT_EQ(1, appendBest(std::string("e").data(), "f"));
+    rlimit old, small = {26 + 5, RLIM_INFINITY};  // room for five bytes of the next record
+    getrlimit(RLIMIT_FSIZE, &old);
+    small.rlim_max = old.rlim_max;
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    testing::internal::CaptureStdout();
+    const int written = appendBest(std::string("g").data(), "h");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(0, written);
+    EXPECT_EQ("Error writing best.txt\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("M = a, V = b\nM = e, V = f\n", readFile("best.txt"));
 }
 
 TEST_F(RecordsTest, UnwritableRecordsAreReportedWithoutWaitingAndStopIsAnyEntry) {
@@ -45,7 +65,8 @@ TEST_F(RecordsTest, MemLeftReadsTheFirstMemFreeLine) {
     }
     testing::internal::CaptureStderr();
     EXPECT_EQ(0, memLeftFrom("missing"));
-    EXPECT_EQ("Failed to open missing: No such file or directory\n", testing::internal::GetCapturedStderr());
+    EXPECT_EQ("Failed to open missing: No such file or directory\n",
+              testing::internal::GetCapturedStderr());
 }
 
 }  // namespace

@@ -3,11 +3,17 @@
 // mailboxes, and by the farm, which replaces clients.
 #pragma once
 
-#include "state.h"
+#include "coordinator/state.h"
 
 // Collects the 's' reply that record c's mailbox holds for the pair last sent to it: prints
-// the score line, appends the pair to best.txt and counts it in numPassed.
+// the score line, appends the pair to best.txt and counts it in numPassed. A pair that cannot
+// be appended is noted (noteUnrecorded).
 void collectScore(ClientInfo &c);
+
+// Notes that the result of the pair (m, v) at `place` could not be recorded: sets recordFailed,
+// and makes the pair unrecordedPair when it is the earliest such pair of the run (a seed pair
+// has no place and is not kept).
+void noteUnrecorded(const char *m, const char *v, const PairPlace &place);
 
 // Records the result of c's last pair when it has arrived (the mailbox's `letter` is idle): an
 // 's' reply is collected, any other idle letter carries nothing. Returns 1 when the mailbox is

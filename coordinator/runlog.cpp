@@ -1,13 +1,20 @@
 // The run log's own lines and their reading back (see runlog.h).
-#include "runlog.h"
+#include "coordinator/runlog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "records.h"
+#include "coordinator/fields.h"
+#include "coordinator/records.h"
 
 namespace {
 
@@ -38,26 +45,57 @@ time_t readStamp(const char *text) {
     return mktime(&t);
 }
 
+// The reasons of the "Run ended" line, each with its end; a signal has one text per signal.
+struct EndName {
+    RunEnd end;
+    int signal;  // for END_SIGNAL: the signal the text names
+    const char *text;
+};
+const EndName END_NAMES[] = {
+    {END_ALL_DONE, 0, "all done"},
+    {END_M_COUNT, 0, "M count done"},
+    {END_STOP_FILE, 0, "stop file"},
+    {END_LOW_MEMORY, 0, "low memory"},
+    {END_SIGNAL, SIGINT, "SIGINT"},
+    {END_SIGNAL, SIGTERM, "SIGTERM"},
+    {END_SIGNAL, SIGHUP, "SIGHUP"},
+    {END_FARM_FAILED, 0, "farm not built"},
+    {END_NO_CLIENTS, 0, "no clients left"},
+    {END_UNREADABLE, 0, "formula file unreadable"},
+    {END_RECORD_FAILED, 0, "record not written"},
+};
+
 // The facts of one run, as its lines arrive.
 struct RunFacts {
     int positioned;
     long start[6];
     long progress[6];
     int hasProgress;
-    char endReason[32];
+    RunEnd end;
+    char endText[END_TEXT_SIZE];
     time_t startedAt;
     time_t endedAt;
 };
 
+// Appends the line built in lineBuf to the log and, with `shown`, prints it too.
+void writeLine(int shown) {
+    logAppend(lineBuf);
+    if (!shown) return;
+    std::fputs(lineBuf, stdout);
+    std::fflush(stdout);
+}
+
 void readProgress(const char *line, RunFacts &run) {
     const char *place = nullptr;
-    for (const char *p = std::strstr(line, PROGRESS_PLACE); p; p = std::strstr(p + 1, PROGRESS_PLACE))
+    for (const char *p = std::strstr(line, PROGRESS_PLACE); p;
+         p = std::strstr(p + 1, PROGRESS_PLACE))
         place = p;
     int fileM, formulaM, fileV, formulaV;
     long total, passed;
     if (place == nullptr ||
-        std::sscanf(place, ", fileM = %d, formulaM = %d, fileNumV = %d, formulaNumV = %d, "
-                           "total = %ld, numPassed = %ld",
+        std::sscanf(place,
+                    ", fileM = %d, formulaM = %d, fileNumV = %d, formulaNumV = %d, "
+                    "total = %ld, numPassed = %ld",
                     &fileM, &formulaM, &fileV, &formulaV, &total, &passed) != 6)
         return;
     const long values[6] = {fileM, formulaM - 1L, fileV, formulaV - 1L, total, passed};
@@ -69,16 +107,18 @@ void readEnd(const char *line, RunFacts &run) {
     const char *stamp = line + sizeof END_PREFIX - 1;
     run.endedAt = readStamp(stamp);
     const char *reason = std::strstr(stamp, ", ");
-    std::snprintf(run.endReason, sizeof run.endReason, "%s", reason ? reason + 2 : "?");
-    run.endReason[std::strcspn(run.endReason, "\n")] = '\0';
+    std::snprintf(run.endText, sizeof run.endText, "%s", reason ? reason + 2 : "?");
+    run.endText[std::strcspn(run.endText, "\n")] = '\0';
+    run.end = END_UNKNOWN;
+    for (const EndName &name : END_NAMES)
+        if (std::strcmp(run.endText, name.text) == 0) run.end = name.end;
 }
 
 void summarize(const RunFacts &run, int runs, RunLogSummary *out) {
     out->runs = runs;
-    out->ended = run.endReason[0] != '\0';
-    out->finished = std::strcmp(run.endReason, endReasonText(END_ALL_DONE)) == 0 ||
-                    std::strcmp(run.endReason, endReasonText(END_M_COUNT)) == 0;
-    std::memcpy(out->endReason, run.endReason, sizeof out->endReason);
+    out->end = run.end;
+    out->finished = run.end == END_ALL_DONE || run.end == END_M_COUNT;
+    std::memcpy(out->endText, run.endText, sizeof out->endText);
     std::memcpy(out->resume, run.hasProgress ? run.progress : run.start, sizeof out->resume);
     out->fromProgress = run.hasProgress;
     out->startedAt = run.startedAt;
@@ -89,61 +129,103 @@ void summarize(const RunFacts &run, int runs, RunLogSummary *out) {
 }  // namespace
 
 const char *endReasonText(RunEnd end) {
-    switch (end) {
-        case END_ALL_DONE: return "all done";
-        case END_M_COUNT: return "M count done";
-        case END_STOP_FILE: return "stop file";
-        case END_LOW_MEMORY: return "low memory";
-        case END_SIGNAL:
-            return sigintReceived == SIGTERM ? "SIGTERM" : sigintReceived == SIGHUP ? "SIGHUP" : "SIGINT";
-        case END_FARM_FAILED: return "farm not built";
-        case END_NO_CLIENTS: return "no clients left";
-        case END_UNREADABLE: return "formula file unreadable";
-        default: return "?";
-    }
+    for (const EndName &name : END_NAMES)
+        if (name.end == end && (end != END_SIGNAL || name.signal == sigintReceived ||
+                                (name.signal == SIGINT && sigintReceived == 0)))
+            return name.text;
+    return "?";
+}
+
+int isFaultEnd(RunEnd end) {
+    return end == END_FARM_FAILED || end == END_NO_CLIENTS || end == END_UNREADABLE ||
+           end == END_RECORD_FAILED;
+}
+
+void formatLocalTime(char (&out)[STAMP_SIZE], time_t when) {
+    out[0] = '\0';
+    struct tm local;
+    if (localtime_r(&when, &local) == nullptr) return;
+    std::snprintf(out, STAMP_SIZE, "y%04dm%02dd%02d %02d:%02d:%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+void writeStartLine(time_t start) {
+    char stamp[STAMP_SIZE];
+    formatLocalTime(stamp, start);
+    std::snprintf(lineBuf, sizeof lineBuf, "%s%s\n", START_PREFIX, stamp);
+    writeLine(0);
+}
+
+void writeReceivedLine(const char *arg) {
+    std::snprintf(lineBuf, sizeof lineBuf, "%s%s\n", RECEIVED_PREFIX, arg);
+    writeLine(0);
+}
+
+void writePositionedLine() {
+    std::snprintf(lineBuf, sizeof lineBuf,
+                  "%s%d, startFormulaNumM = %d, startFileNumV = %d, startFormulaNumV = %d\n",
+                  POSITIONED_PREFIX, startFileNumM, startFormulaNumM, startFileNumV,
+                  startFormulaNumV);
+    writeLine(1);
 }
 
 void writeProgressLine(const char *m, const char *v, const PairPlace &place) {
     std::snprintf(lineBuf, sizeof lineBuf,
-                  "log. M = %s, V = %s, fileM = %d, formulaM = %d, fileNumV = %d, "
-                  "formulaNumV = %d, total = %ld, numPassed = %ld\n",
-                  m, v, place.fileM, place.formulaM, place.fileV, place.formulaV, place.seq,
-                  numPassed);
+                  "%s%s, V = %s, fileM = %d, formulaM = %d, fileNumV = %d, formulaNumV = %d, "
+                  "total = %ld, numPassed = %ld\n",
+                  PROGRESS_PREFIX, m, v, place.fileM, place.formulaM, place.fileV, place.formulaV,
+                  place.seq, numPassed);
+    writeLine(1);
+}
+
+void writeMemoryLine() {
+    char stamp[STAMP_SIZE];
+    formatLocalTime(stamp, std::time(nullptr));
+    std::snprintf(lineBuf, sizeof lineBuf, "**** Memory too low: %s Exiting ****\n", stamp);
+    writeLine(1);
+}
+
+void writeFaultLine(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(lineBuf, sizeof lineBuf, format, args);
+    va_end(args);
     logAppend(lineBuf);
-    std::fputs(lineBuf, stdout);
+    std::printf("\r%s", lineBuf);
     std::fflush(stdout);
 }
 
 void writeEndLine(RunEnd end) {
     char stamp[STAMP_SIZE];
     formatLocalTime(stamp, std::time(nullptr));
-    std::snprintf(lineBuf, sizeof lineBuf, "Run ended: %s, %s\n", stamp, endReasonText(end));
-    logAppend(lineBuf);
-    std::fputs(lineBuf, stdout);
-    std::fflush(stdout);
-}
-
-void writeReceivedLine(const char *arg) {
-    std::snprintf(lineBuf, sizeof lineBuf, "received: %s\n", arg);
-    logAppend(lineBuf);
+    std::snprintf(lineBuf, sizeof lineBuf, "%s%s, %s\n", END_PREFIX, stamp, endReasonText(end));
+    writeLine(1);
 }
 
 int readResumeFields(const char *arg, long values[6]) {
-    int pos = 0;
+    const char *p = arg;
     for (int i = 0; i < 6; i++) {
-        while (arg[pos] == ',') pos++;
-        if (arg[pos] == '\0') return i;
-        long value = std::strtol(arg + pos, nullptr, 10);
+        p = skipCommas(p);
+        if (*p == '\0') return i;
+        long value = std::strtol(p, nullptr, 10);
         if (i < 4) value = value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : value;
         values[i] = value;
-        while (arg[pos] != ',' && arg[pos] != '\0') pos++;
+        p = fieldEnd(p);
     }
     return 6;
 }
 
 int readRunLog(const char *path, RunLogSummary *out) {
-    FILE *log = std::fopen(path, "r");
-    if (log == nullptr) return 0;
+    // Only a regular file, opened without waiting: a FIFO under the log's name blocks no reader.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0) return errno == ENOENT ? 0 : -1;
+    FILE *log = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r") : nullptr;
+    if (log == nullptr) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
     RunFacts last = {}, run = {};
     int runs = 0;
     char line[READ_SIZE];
@@ -151,7 +233,9 @@ int readRunLog(const char *path, RunLogSummary *out) {
     while (std::fgets(line, sizeof line, log) != nullptr) {
         bool lineStart = atLineStart;
         atLineStart = std::strchr(line, '\n') != nullptr;
-        if (!lineStart) continue;  // the rest of a line too long to be one of ours
+        // The rest of a line too long to be one of ours, or a last line without its line end:
+        // a line being written, or one whose writing failed, says nothing yet.
+        if (!lineStart || !atLineStart) continue;
         if (startsWith(line, START_PREFIX)) {
             if (run.positioned) last = run, ++runs;
             run = {};

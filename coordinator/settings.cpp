@@ -1,5 +1,5 @@
 // Settings of the coordinator read once at start-up (see settings.h).
-#include "settings.h"
+#include "coordinator/settings.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "state.h"
+#include "coordinator/records.h"
+#include "coordinator/state.h"
 
 namespace {
 
@@ -21,15 +22,14 @@ struct NumberSetting {
     const char *mustBe;
 };
 
-const NumberSetting minFreeSetting = {"QUARN_MIN_FREE_KB", 0, LONG_MAX,
+const NumberSetting minFreeSetting = {MIN_FREE_KB_VAR, 0, LONG_MAX,
                                       "a non-negative whole number of kB"};
-const NumberSetting mCountSetting = {"QUARN_M_COUNT", 1, LONG_MAX,
+const NumberSetting mCountSetting = {M_COUNT_VAR, 1, LONG_MAX,
                                      "a whole number of M formulas above 0"};
-const NumberSetting keyBaseSetting = {"QUARN_KEY_BASE", 1, INT_MAX - (MB_NUM_CLIENTS - 1),
+const NumberSetting keyBaseSetting = {KEY_BASE_VAR, 1, INT_MAX - (MB_NUM_CLIENTS - 1),
                                       "auto or a whole number from 1 to 2147483598"};
-const NumberSetting sudoSetting = {"QUARN_CLIENT_SUDO", 0, 1, "0 or 1"};
-const NumberSetting holdSetting = {"QUARN_HOLD_LIMIT_S", 1, INT_MAX,
-                                   "a whole number of seconds above 0"};
+const NumberSetting sudoSetting = {CLIENT_SUDO_VAR, 0, 1, "0 or 1"};
+const NumberSetting holdSetting = {HOLD_LIMIT_VAR, 1, INT_MAX, "a whole number of seconds above 0"};
 
 [[noreturn]] void refuse(const NumberSetting &s, const char *text) {
     std::fprintf(stderr, "quarnMain: %s must be %s, not \"%s\"\n", s.name, s.mustBe, text);
@@ -62,7 +62,7 @@ void readSettings() {
 
     long number = MB_KEY_BASE;
     const char *base = std::getenv(keyBaseSetting.name);
-    keyBaseAuto = base != nullptr && std::strcmp(base, "auto") == 0;
+    keyBaseAuto = base != nullptr && std::strcmp(base, KEY_BASE_AUTO) == 0;
     if (!keyBaseAuto) readNumber(keyBaseSetting, &number);
     keyBase = static_cast<int>(number);
 
@@ -73,9 +73,13 @@ void readSettings() {
     readNumber(holdSetting, &number);
     holdLimitS = static_cast<int>(number);
 
-    // With fewer processors than polling processes, a poll that finds nothing to do gives the
-    // processor to the clients that have work.
-    yieldWhenIdle = sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0;
+    yieldWhenIdle = mbYieldWhenIdle();
+}
+
+long fittingMinFreeKb(int *fallback) {
+    *fallback = memLeft() < DEFAULT_MIN_FREE_KB;
+    return *fallback ? meminfoKb(MEMINFO_PATH, "MemTotal") / LOW_MEMORY_DIVISOR
+                     : DEFAULT_MIN_FREE_KB;
 }
 
 void clientCommand(char *out, int size, int key) {

@@ -11,6 +11,20 @@
 //   QUARN_HOLD_LIMIT_S  seconds a client may hold one pair before it counts as hung (default 60)
 #pragma once
 
+// The settings' variables, for programs that start the coordinator.
+constexpr char MIN_FREE_KB_VAR[] = "QUARN_MIN_FREE_KB";
+constexpr char M_COUNT_VAR[] = "QUARN_M_COUNT";
+constexpr char KEY_BASE_VAR[] = "QUARN_KEY_BASE";
+constexpr char KEY_BASE_AUTO[] = "auto";  // QUARN_KEY_BASE: the first free range
+constexpr char CLIENT_SUDO_VAR[] = "QUARN_CLIENT_SUDO";
+constexpr char HOLD_LIMIT_VAR[] = "QUARN_HOLD_LIMIT_S";
+
+// The free-memory rule for a search that a script or a campaign starts without QUARN_MIN_FREE_KB
+// set: the coordinator's default (DEFAULT_MIN_FREE_KB) while the machine has that much free
+// memory; else, since the default is more than many machines have, a tenth of the machine's
+// memory (MemTotal). Returns the threshold in kB; *fallback is 1 in the second case.
+long fittingMinFreeKb(int *fallback);
+
 // Sets the settings of state.h (minFreeKb, mCountLimit, keyBase, keyBaseAuto, clientSudo,
 // holdLimitS, yieldWhenIdle); ends the program on an invalid value.
 void readSettings();

@@ -1,18 +1,16 @@
 // The coordinator's start-up and resume (see startup.h).
-#include "startup.h"
+#include "coordinator/startup.h"
 
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
-#include "catalogue.h"
-#include "records.h"
-#include "runlog.h"
-#include "shutdown.h"
-#include "state.h"
-#include "streams.h"
+#include "coordinator/catalogue.h"
+#include "coordinator/runlog.h"
+#include "coordinator/settings.h"
+#include "coordinator/state.h"
+#include "coordinator/streams.h"
 
 namespace {
 
@@ -96,39 +94,25 @@ int resumeFrom(const char *arg) {
     return skipped;
 }
 
-RunEnd startUp(int argc, char **argv) {
-    const time_t startTime = std::time(nullptr);
-    if (std::signal(SIGINT, sigint_handler) == SIG_ERR) std::perror("signal(SIGINT)");
-    std::signal(SIGHUP, sigint_handler);
-    std::signal(SIGTERM, sigint_handler);
-    // Output to a closed pipe (a pager or tee that ended) must not end the run without the
-    // shutdown: the write fails quietly instead.
-    std::signal(SIGPIPE, SIG_IGN);
+void announceRun() {
     std::printf("quarnMain with %d background processes. Press Ctrl+C to exit.\n", MB_NUM_CLIENTS);
-    if (std::getenv("QUARN_KEY_BASE") != nullptr)
+    if (std::getenv(KEY_BASE_VAR) != nullptr)
         std::printf("mailbox keys %d to %d\n", keyBase, keyBase + MB_NUM_CLIENTS - 1);
+}
 
-    resetStream(streamM);
-    resetStream(streamV);
-    startFileNumM = startFormulaNumM = startFileNumV = startFormulaNumV = 0;
-
-    numFiles = getFileNames();
-    sortFileNames(filenames, numFiles);
+void listCatalogue() {
+    buildCatalogue(".");
     std::printf("Found %d files:\n", numFiles);
     for (int i = 0; i < numFiles; i++) std::puts(filenames[i]);
     std::puts("");
+}
 
-    presFileNumM = presFileNumV = 0;
-    presFormulaNumM = presFormulaNumV = 0;
+RunEnd positionStreams(int argc, char **argv) {
+    resetStream(streamM);
+    resetStream(streamV);
+    startFileNumM = startFormulaNumM = startFileNumV = startFormulaNumV = 0;
     totalFormulas = 0;
     numPassed = 0;
-
-    char stamp[STAMP_SIZE];
-    formatLocalTime(stamp, startTime);
-    char line[LOG_LINE_SIZE];
-    std::snprintf(line, sizeof line, "Started new run: %s\n", stamp);
-    logAppend(line);
-
     const int resumed = argc == 2 ? resumeFrom(argv[1]) : 1;
     if (resumed == 0) {
         printUsage();
@@ -142,13 +126,14 @@ RunEnd startUp(int argc, char **argv) {
                       totalFormulas};
     if (resumed < 0) return END_SIGNAL;
     if (argc == 2) writeReceivedLine(argv[1]);
-
-    std::snprintf(line, sizeof line,
-                  "startFileNumM = %d, startFormulaNumM = %d, startFileNumV = %d, "
-                  "startFormulaNumV = %d\n",
-                  startFileNumM, startFormulaNumM, startFileNumV, startFormulaNumV);
-    logAppend(line);
-    std::fputs(line, stdout);
-    std::fflush(stdout);
+    writePositionedLine();
     return END_NONE;
+}
+
+RunEnd startUp(int argc, char **argv) {
+    const time_t startTime = std::time(nullptr);
+    announceRun();
+    listCatalogue();
+    writeStartLine(startTime);
+    return positionStreams(argc, argv);
 }

@@ -13,13 +13,25 @@
 // 0..numFiles-1; a total must lie in 0..MAX_RESUME_TOTAL, so that it can grow.
 #pragma once
 
-#include "runlog.h"
+#include "coordinator/runlog.h"
 
-// The whole start-up. Exactly one argument (argc == 2) resumes from argv[1]; none, or two or
-// more, start from zero. Sets nextPair to the start position. Returns END_NONE when the streams
-// are positioned; END_BAD_RESUME after printing the failure message and the usage text (the
-// log then holds only the start line); END_SIGNAL when a signal came while skipping.
+// The whole start-up, its four jobs in order: announceRun, listCatalogue, the log's start line
+// (with the time of the call), positionStreams. Returns as positionStreams.
 RunEnd startUp(int argc, char **argv);
+
+// Prints the program's first line, and the mailbox keys when QUARN_KEY_BASE chose them.
+void announceRun();
+
+// Builds the catalogue of the working directory and prints it: "Found %d files:", a name a line,
+// an empty line.
+void listCatalogue();
+
+// Positions both streams and sets the run totals: exactly one argument (argc == 2) resumes from
+// argv[1]; none, or two or more, start from zero. Sets nextPair to the start position and logs
+// the positioned line. Returns END_NONE when the streams are positioned; END_BAD_RESUME after
+// printing the failure message and the usage text (the log then holds only the start line);
+// END_SIGNAL when a signal came while skipping.
+RunEnd positionStreams(int argc, char **argv);
 
 // Resumes from `arg`: prints "received: ...", reads the six fields, prints the six values,
 // rewinds both streams, sets them to their start files and drops the formulas to skip (a

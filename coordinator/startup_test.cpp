@@ -1,13 +1,13 @@
 // Start-up and resume in process: stream positions, run totals, the run log, the exact output
 // of every refused resume argument, the refused settings and the claim of a free key range.
-#include "startup.h"
+#include "coordinator/startup.h"
 
 #include <regex>
 
-#include "keylock.h"
-#include "settings.h"
-#include "streams.h"
-#include "run_util.h"
+#include "coordinator/keylock.h"
+#include "coordinator/settings.h"
+#include "coordinator/streams.h"
+#include "coordinator/test/run_util.h"
 
 namespace {
 
@@ -22,13 +22,14 @@ const std::string USAGE =
 // Ten files formulas_001.txt .. formulas_010.txt (file numbers 0..9), each two lines of four
 // formulas "f<file number>_<position>" and the closing empty line.
 class StartUpTest : public InDirTest {
-protected:
+  protected:
     void SetUp() override {
         InDirTest::SetUp();
         for (int file = 0; file < 10; file++) {
             std::string text;
             for (int k = 1; k <= 8; k++)
-                text += "f" + std::to_string(file) + "_" + std::to_string(k) + (k % 4 ? ", " : ", \n");
+                text +=
+                    "f" + std::to_string(file) + "_" + std::to_string(k) + (k % 4 ? ", " : ", \n");
             writeFile("formulas_0" + std::to_string(file + 101).substr(1) + ".txt", text + "\n");
             listing += "formulas_0" + std::to_string(file + 101).substr(1) + ".txt\n";
         }
@@ -45,7 +46,8 @@ protected:
     }
     static std::string next(char *(*stream)(int), const int &fileNum, const int &formulaNum) {
         const char *f = stream(STREAM_NEXT);
-        return (f ? f : "null") + ("@" + std::to_string(fileNum) + "." + std::to_string(formulaNum));
+        return (f ? f : "null") +
+               ("@" + std::to_string(fileNum) + "." + std::to_string(formulaNum));
     }
     std::string listing = "Found 10 files:\n";
 };
@@ -79,12 +81,15 @@ TEST_F(StartUpTest, PositionsAndTotalsFromTheArguments) {
 }
 
 TEST_F(StartUpTest, LogsTheStartTheArgumentAndTheStreamPositions) {
-    const std::string line = "startFileNumM = 3, startFormulaNumM = 4, startFileNumV = 5, startFormulaNumV = 6\n";
+    const std::string line =
+        "startFileNumM = 3, startFormulaNumM = 4, startFileNumV = 5, startFormulaNumV = 6\n";
     const std::string out = start({"3,4,5,6,7,8"});
     EXPECT_TRUE(out.ends_with(line));
     const std::string log = readFile("logfile.txt");
-    EXPECT_TRUE(std::regex_match(log, std::regex("Started new run: y\\d{4}m\\d\\dd\\d\\d \\d\\d:\\d\\d:\\d\\d\n"
-                                                 "received: 3,4,5,6,7,8\n" + line)))
+    EXPECT_TRUE(std::regex_match(
+        log, std::regex("Started new run: y\\d{4}m\\d\\dd\\d\\d \\d\\d:\\d\\d:\\d\\d\n"
+                        "received: 3,4,5,6,7,8\n" +
+                        line)))
         << log;
 }
 
@@ -125,9 +130,11 @@ TEST_F(StartUpTest, EveryBadArgumentEndsTheRunWithItsMessageAndTheUsage) {
         RunEnd end;
         const std::string out = start({c.arg}, &end);
         EXPECT_EQ(END_BAD_RESUME, end);
-        EXPECT_EQ(out, "quarnMain with 50 background processes. Press Ctrl+C to exit.\n" + listing + "\n" +
-                           "received: " + c.arg + "\n" + c.before + "\n*********\n" + c.message + USAGE);
-        EXPECT_TRUE(std::regex_match(readFile("logfile.txt"), std::regex("Started new run: [^\n]*\n")));
+        EXPECT_EQ(out, "quarnMain with 50 background processes. Press Ctrl+C to exit.\n" + listing +
+                           "\n" + "received: " + c.arg + "\n" + c.before + "\n*********\n" +
+                           c.message + USAGE);
+        EXPECT_TRUE(
+            std::regex_match(readFile("logfile.txt"), std::regex("Started new run: [^\n]*\n")));
         clearState();
     }
 }
@@ -153,8 +160,10 @@ TEST(SettingsTest, InvalidSettingsAreRefusedBeforeAnythingStarts) {
         {"QUARN_HOLD_LIMIT_S=", "a whole number of seconds above 0"},
     };
     for (const auto &[setting, mustBe] : cases) {
-        const std::string name = setting.substr(0, setting.find('=')), value = setting.substr(name.size() + 1);
-        EXPECT_EXIT((setenv(name.c_str(), value.c_str(), 1), readSettings()), testing::ExitedWithCode(1),
+        const std::string name = setting.substr(0, setting.find('=')),
+                          value = setting.substr(name.size() + 1);
+        EXPECT_EXIT((setenv(name.c_str(), value.c_str(), 1), readSettings()),
+                    testing::ExitedWithCode(1),
                     "^quarnMain: " + name + " must be " + mustBe + ", not \"" + value + "\"\n$");
     }
 }

@@ -1,6 +1,7 @@
 // Definitions of the coordinator's process-wide state (see state.h).
-#include "state.h"
+#include "coordinator/state.h"
 
+char catalogueDir[PATH_MAX] = ".";
 char filenames[MAX_FILES][FILENAME_SIZE];
 int numFiles;
 
@@ -22,6 +23,9 @@ PendingPair handOnQueue[MB_NUM_CLIENTS];
 int handOnCount;
 
 PendingPair nextPair;
+
+int recordFailed;
+PendingPair unrecordedPair = {{}, {}, 0, {0, 0, 0, 0, -1}};
 
 long minFreeKb = DEFAULT_MIN_FREE_KB;
 long mCountLimit;

@@ -4,41 +4,35 @@
 // reset by the start-up.
 #pragma once
 
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 
-#include "constants.h"
+#include "coordinator/constants.h"
 
-// ---- Catalogue: the formula files of the working directory, sorted once at start-up.
+// ---- Catalogue: the formula files of a folder (the working directory), sorted once at start.
+extern char catalogueDir[PATH_MAX];               // the folder the files are opened in
 extern char filenames[MAX_FILES][FILENAME_SIZE];  // names in file-number order, NUL-terminated
 extern int numFiles;                              // valid entries, 0..MAX_FILES
 
 // ---- One formula stream over the catalogue. There are two, M and V; they share nothing
 // but the catalogue.
 struct FormulaStream {
-    int isM;                                  // 1 for the M stream (its messages and its end)
-    FILE *current_file;                       // the catalogue file being read, or null
-    char current_formula[LINE_BUF_SIZE];      // the line (piece) last read from the file
-    char presFormulaLine[LINE_BUF_SIZE];      // the line being taken apart
-    int presFormulaInLine;                    // 1-based field to take next; 0: read a line
-    char presFormula[LINE_BUF_SIZE];          // the formula last returned
-    int presFileNum;                          // file number being read (0..numFiles)
-    int presFormulaNum;                       // formulas returned from that file so far
-    int openFailed;                           // 1 when the last null came from a failed open
+    int isM;                              // 1 for the M stream (its messages and its end)
+    FILE *current_file;                   // the catalogue file being read, or null
+    char current_formula[LINE_BUF_SIZE];  // the line (piece) last read from the file
+    char presFormulaLine[LINE_BUF_SIZE];  // the line being taken apart
+    int presFormulaInLine;                // 1-based field to take next; 0: read a line
+    char presFormula[LINE_BUF_SIZE];      // the formula last returned
+    int presFileNum;                      // file number being read (0..numFiles)
+    int presFormulaNum;                   // formulas returned from that file so far
+    int openFailed;                       // 1 when the last null came from a failed open
 };
 extern FormulaStream streamM;
 extern FormulaStream streamV;
 
-// The names the stream state goes by in log lines and elsewhere.
-inline FILE *&current_fileM = streamM.current_file;
-inline FILE *&current_fileV = streamV.current_file;
-inline char (&presFormulaLineM)[LINE_BUF_SIZE] = streamM.presFormulaLine;
-inline char (&presFormulaLineV)[LINE_BUF_SIZE] = streamV.presFormulaLine;
-inline int &presFormulaInLineM = streamM.presFormulaInLine;
-inline int &presFormulaInLineV = streamV.presFormulaInLine;
-inline char (&presFormulaM)[LINE_BUF_SIZE] = streamM.presFormula;
-inline char (&presFormulaV)[LINE_BUF_SIZE] = streamV.presFormula;
+// The names the stream positions go by in log lines and elsewhere.
 inline int &presFileNumM = streamM.presFileNum;
 inline int &presFileNumV = streamV.presFileNum;
 inline int &presFormulaNumM = streamM.presFormulaNum;
@@ -61,7 +55,7 @@ struct PairPlace {
     int formulaM;  // presFormulaNumM then: the M's 1-based position in its file
     int fileV;     // the same for the pair's V
     int formulaV;
-    long seq;      // pairs sent before it (totalFormulas when it was sent); -1 for a seed
+    long seq;  // pairs sent before it (totalFormulas when it was sent); -1 for a seed
 };
 
 // A pair with its texts and place: one waiting to be handed on, or the first pair of the run
@@ -83,19 +77,20 @@ enum ClientState {
 };
 
 struct ClientInfo {
-    int shm_id;                  // segment identifier from shmget
-    int key;                     // keyBase + index
-    char *shm_ptr;               // the attached mailbox, or null before it is attached
-    int active;                  // 1 once the client is started, 0 again when it confirmed its stop
+    int shm_id;     // segment identifier from shmget
+    int key;        // keyBase + index
+    char *shm_ptr;  // the attached mailbox, or null before it is attached
+    int active;     // 1 once the client is started, 0 again when it confirmed its stop
     char lastM[FORMULA_BUF_SIZE];  // the M last written into this mailbox
     char lastV[FORMULA_BUF_SIZE];  // the V last written into this mailbox
-    int state;                   // a ClientState
-    time_t startedAt;            // when the client was last started
-    time_t sentAt;               // when the pair in the mailbox was written
-    int restarts;                // replacement clients started for this key
-    int unsettled;               // 1 while the pair last written has no recorded result
-    char sentLetter;             // the letter that pair was sent with ('r' or 't')
-    PairPlace place;             // where that pair stands
+    int state;                     // a ClientState
+    int madeHere;                  // 1 when this run set up the mailbox: it removes it at the end
+    time_t startedAt;              // when the client was last started
+    time_t sentAt;                 // when the pair in the mailbox was written
+    int restarts;                  // replacement clients started for this key
+    int unsettled;                 // 1 while the pair last written has no recorded result
+    char sentLetter;               // the letter that pair was sent with ('r' or 't')
+    PairPlace place;               // where that pair stands
 };
 extern ClientInfo clientInfoArr[MB_NUM_CLIENTS];
 extern time_t clientsWatchedAt;  // when the farm last looked at its clients (watchClients)
@@ -108,6 +103,12 @@ extern int handOnCount;  // entries of handOnQueue in use, oldest first
 // ---- The first pair of the run never sent: where a continuation starts. Set by the start-up
 // to the start position (texts empty) and by the dispatch loop when it ends.
 extern PendingPair nextPair;
+
+// ---- The earliest pair whose result could not be written to its record file (best.txt or
+// unevaluated.txt, a full disk say). The run ends, and its continuation starts at this pair, so
+// that no result is lost; the pairs after it are evaluated again.
+extern int recordFailed;            // 1 once a record could not be written
+extern PendingPair unrecordedPair;  // that pair; place.seq is -1 while there is none
 
 // ---- Settings decided once at start-up (settings.cpp).
 extern long minFreeKb;     // free memory (kB) below which the search ends; QUARN_MIN_FREE_KB

@@ -4,7 +4,7 @@
 // per-formula path allocates nothing and copies nothing but the formula. Each call walks the
 // line from its start to the field it wants: a line holds a handful of short fields, and the
 // walk costs far less than one evaluation of a pair.
-#include "streams.h"
+#include "coordinator/streams.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +12,8 @@
 
 #include <cstdio>
 #include <cstring>
+
+#include "coordinator/fields.h"
 
 namespace {
 
@@ -32,12 +34,13 @@ inline bool endsFormula(char c) {
 
 enum OpenResult { OPENED, NOT_REGULAR, OPEN_FAILED };
 
-// Opens catalogue file presFileNum of the stream as its current file. Only a regular file is
-// opened: a FIFO, device or directory under a formula file's name counts as a file without
-// formulas (NOT_REGULAR, nothing open), and no open waits for a writer. OPEN_FAILED after
+// Opens catalogue file presFileNum of the stream (in catalogueDir) as its current file. Only a
+// regular file is opened: a FIFO, device or directory under a formula file's name counts as a file
+// without formulas (NOT_REGULAR, nothing open), and no open waits for a writer. OPEN_FAILED after
 // reporting the failure.
 OpenResult openCatalogueFile(FormulaStream &s) {
-    const char *name = filenames[s.presFileNum];
+    char name[PATH_MAX + FILENAME_SIZE];
+    std::snprintf(name, sizeof name, "%s/%s", catalogueDir, filenames[s.presFileNum]);
     struct stat st;
     int fd = -1;
     if (stat(name, &st) == 0 && !S_ISREG(st.st_mode)) return NOT_REGULAR;
@@ -63,12 +66,12 @@ inline bool inCatalogue(int fileNum) { return fileNum >= 0 && fileNum < numFiles
 void takeField(FormulaStream &s) {
     const char *p = s.presFormulaLine;
     for (int field = 1;; field++) {
-        while (*p == ',') p++;  // a run of commas is one separator
+        p = skipCommas(p);
         if (*p == '\0') return;  // no such field: the line is finished
         while (*p == ' ') p++;
         if (*p == '\0' || *p == ',' || *p == '\r' || *p == '\n') return;  // empty, or line end
         if (field == s.presFormulaInLine) break;
-        while (*p != ',' && *p != '\0') p++;
+        p = fieldEnd(p);
     }
     std::size_t len = 0;
     while (!endsFormula(p[len])) len++;
@@ -107,8 +110,8 @@ char *getNextFormulaLine(FormulaStream &s, int mode) {
     for (;;) {
         // The coordinator is single-threaded: the read needs no stream lock.
         while (s.current_file != nullptr &&
-               fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE),
-                              s.current_file) != nullptr) {
+               fgets_unlocked(s.current_formula, static_cast<int>(LINE_BUF_SIZE), s.current_file) !=
+                   nullptr) {
             if (!skipLine(s.current_formula)) return s.current_formula;
         }
         // End of this file: move on to the next one in the catalogue.

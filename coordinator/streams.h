@@ -20,7 +20,7 @@
 // each does at its end (V rewinds itself, M stays at its end).
 #pragma once
 
-#include "state.h"
+#include "coordinator/state.h"
 
 constexpr int STREAM_NEXT = 0;    // mode: the next formula / line
 constexpr int STREAM_REWIND = 2;  // mode: back to the start of file 0, nothing open

@@ -1,8 +1,8 @@
 // The formula streams over small files: line and field rules, counters across files, both
 // stream ends, rewinds, the M stream's first-open message and unopenable files.
-#include "streams.h"
+#include "coordinator/streams.h"
 
-#include "run_util.h"
+#include "coordinator/test/run_util.h"
 
 namespace {
 

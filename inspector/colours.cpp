@@ -1,10 +1,10 @@
 // The value scale and the diverging colour map of the picture.
-#include "colours.h"
+#include "inspector/colours.h"
 
 #include <cmath>
 #include <limits>
 
-#include "show_state.h"
+#include "inspector/state.h"
 
 namespace {
 

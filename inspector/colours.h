@@ -2,7 +2,7 @@
 // background value and a perceptually uniform diverging colour map, with NaN and the two
 // infinities in colours of their own that the map never takes.
 //
-// The map (constants in show_constants.h) runs in CIELAB along two straight lines that meet
+// The map (constants in inspector/constants.h) runs in CIELAB along two straight lines that meet
 // at a near-white centre: to dark blue for values below the background and to dark
 // orange-red above it, so equal steps of the scale are equal perceived steps and the two sides
 // stay apart for the common red-green colour-vision deficiencies. NaN is black, +inf a bright
@@ -14,7 +14,7 @@
 // decades below the largest deviation share the ramp evenly, and a field that is everywhere
 // the background shows the centre colour.
 //
-// buildRamp() fills rampTbl (show_state.h); it is called once by setupShowState().
+// buildRamp() fills rampTbl (inspector/state.h); it is called once by setupShowState().
 #pragma once
 
 struct Rgb {

@@ -1,11 +1,12 @@
 // Writing the recorded field values of an inspection as CSV.
-#include "csv.h"
+#include "inspector/csv.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "show_state.h"
+#include "inspector/output.h"
+#include "inspector/state.h"
 
 namespace {
 
@@ -14,11 +15,9 @@ constexpr std::size_t NUMBER_SIZE = 32;  // one value as formatValue writes it
 }  // namespace
 
 int writeCsv(const char *path, const Inspection &inspection) {
-    FILE *file = std::fopen(path, "w");
-    if (!file) {
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
-        return 1;
-    }
+    OutputFile out;
+    if (openOutput(path, 1, &out) != 0) return 1;
+    FILE *file = out.file;
     std::fputs("step,cell,m,v\n", file);
     char m[NUMBER_SIZE], v[NUMBER_SIZE];
     for (int row = 0; row < inspection.steps; ++row) {
@@ -28,11 +27,5 @@ int writeCsv(const char *path, const Inspection &inspection) {
                          formatValue(c.v, v, sizeof v));
         }
     }
-    int failed = std::ferror(file);
-    if (std::fclose(file) != 0) failed = 1;
-    if (failed) {
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
-        return 1;
-    }
-    return 0;
+    return closeOutput(&out, 0);
 }

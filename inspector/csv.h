@@ -11,6 +11,6 @@
 // <reason>" on the error stream.
 #pragma once
 
-#include "inspect.h"
+#include "inspector/inspect.h"
 
 int writeCsv(const char *path, const Inspection &inspection);

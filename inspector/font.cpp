@@ -1,7 +1,7 @@
 // The glyphs of the picture's labels.
-#include "font.h"
+#include "inspector/font.h"
 
-#include "show_constants.h"
+#include "inspector/constants.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Writing and reading PNG files with libpng.
-#include "image.h"
+#include "inspector/image.h"
 
 #include <png.h>
 #include <unistd.h>
@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+
+#include "inspector/output.h"
 
 namespace {
 
@@ -58,33 +60,16 @@ int encodePng(FILE *file, const unsigned char *rgb, int width, int height, const
 
 }  // namespace
 
-int writePng(const char *path, const unsigned char *rgb, int width, int height,
+int writePng(const char *path, int userNamed, const unsigned char *rgb, int width, int height,
              const PngText *texts, int textCount) {
-    char temporary[PATH_MAX];
-    if (std::snprintf(temporary, sizeof temporary, "%s.tmp", path) >= PATH_MAX) {
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(ENAMETOOLONG));
-        return 1;
-    }
-    FILE *file = std::fopen(temporary, "wb");
-    if (!file) {
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
-        return 1;
-    }
+    OutputFile out;
+    if (openOutput(path, userNamed, &out) != 0) return 1;
     char fault[FAULT_SIZE];
-    if (encodePng(file, rgb, width, height, texts, textCount, fault) != 0) {
-        std::fclose(file);
-        std::remove(temporary);
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, fault);
-        return 1;
-    }
-    int closed = std::fclose(file);
-    if (closed != 0 || std::rename(temporary, path) != 0) {
-        int reason = errno;
-        std::remove(temporary);
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(reason));
-        return 1;
-    }
-    return 0;
+    const int failed = encodePng(out.file, rgb, width, height, texts, textCount, fault);
+    // A write the system refused says more in the system's words than in libpng's.
+    if (failed && std::ferror(out.file))
+        std::snprintf(fault, sizeof fault, "%s", std::strerror(errno));
+    return closeOutput(&out, failed, failed ? fault : nullptr);
 }
 
 int readPng(const char *path, int withPixels, PngView *view) {

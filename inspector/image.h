@@ -5,10 +5,10 @@
 // decoding the pixels. The formulas' texts may hold characters outside Latin-1 (the minus
 // sign U+2212 of some constants), which the older tEXt chunk cannot carry.
 //
-// - writePng(path, rgb, width, height, texts, textCount) writes the picture to "<path>.tmp"
-//   and renames it to path, so that a reader never sees half a picture. Result 0; 1 after
-//   printing "quarnShow: cannot write <path>: <reason>" on the error stream, and then neither
-//   file is left behind.
+// - writePng(path, userNamed, rgb, width, height, texts, textCount) writes the picture whole
+//   or not at all (output.h; userNamed: the user gave the name). Result 0; 1 after printing
+//   "quarnShow: cannot write <path>: <reason>" on the error stream, and then no temporary file
+//   is left behind.
 // - readPng(path, withPixels, view) reads a PNG of any colour type and bit depth: its size and
 //   every text chunk, and with withPixels its pixels as 8-bit RGB (alpha dropped, grey and
 //   palettes expanded). Result 0; 1 when the file cannot be opened or is not a whole PNG
@@ -31,6 +31,6 @@ struct PngView {
     std::vector<unsigned char> rgb;  // with pixels: width * height * 3 bytes, rows top to bottom
 };
 
-int writePng(const char *path, const unsigned char *rgb, int width, int height,
+int writePng(const char *path, int userNamed, const unsigned char *rgb, int width, int height,
              const PngText *texts, int textCount);
 int readPng(const char *path, int withPixels, PngView *view);

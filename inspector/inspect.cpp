@@ -1,5 +1,5 @@
 // Scoring one pair with the client's simulation and saying why it scored what it did.
-#include "inspect.h"
+#include "inspector/inspect.h"
 
 #include <matheval.h>
 #include <unistd.h>
@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "field.h"
-#include "show_state.h"
+#include "client/field.h"
+#include "inspector/state.h"
 
 namespace {
 

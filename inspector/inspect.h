@@ -1,7 +1,7 @@
 // Inspecting one pair: the client's own scoring of it, recorded step by step, and why it
 // scored what it did, in words.
 //
-// Uses the process-wide state of show_state.h (recordTbl, recordedSteps, quietFd)
+// Uses the process-wide state of inspector/state.h (recordTbl, recordedSteps, quietFd)
 // and, through evaluateFunction, the client's state; setupShowState() comes first.
 //
 // inspectPair(M text, V text, allCells, out) first applies the client's rule for texts it

@@ -1,20 +1,20 @@
 // Tests of the inspector in process: its score and step count are the client's over the pair
 // corpus, the reason in words for each kind of result (and the client's refusal rules), the
 // picture and the CSV of a known pair.
-#include "inspect.h"
+#include "inspector/inspect.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "csv.h"
-#include "field.h"
-#include "image.h"
-#include "literal.h"
-#include "picture.h"
-#include "show_state.h"
-#include "support.h"
+#include "client/field.h"
+#include "client/test/literal.h"
+#include "inspector/csv.h"
+#include "inspector/image.h"
+#include "inspector/picture.h"
+#include "inspector/state.h"
+#include "test/support.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ class Files : public TempDirTest {};
 TEST_F(Files, PictureAndCsvOfTheSeedPairHoldItsSizeTextsColoursAndValues) {
     Inspection in;
     ASSERT_EQ(EXIT_EVALUATED, inspectPair(seed.c_str(), seed.c_str(), 0, &in));
-    ASSERT_EQ(0, drawPicture(path("seed.png").c_str(), seed.c_str(), seed.c_str(), in, 0));
+    ASSERT_EQ(0, drawPicture(path("seed.png").c_str(), 1, seed.c_str(), seed.c_str(), in, 0));
     PngView view;
     ASSERT_EQ(0, readPng(path("seed.png").c_str(), 1, &view));
     // Cells 489..511 (the zone 494..506 and 5 on each side) and 6 steps in blocks of 16 pixels:

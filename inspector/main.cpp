@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "page.h"
-#include "report.h"
-#include "show_state.h"
+#include "inspector/page.h"
+#include "inspector/report.h"
+#include "inspector/state.h"
 
 namespace {
 

@@ -1,7 +1,9 @@
 // Building the results page from best.txt files.
-#include "page.h"
+#include "inspector/page.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -13,16 +15,16 @@
 #include <unordered_map>
 #include <vector>
 
-#include "image.h"
-#include "inspect.h"
-#include "picture.h"
-#include "show_constants.h"
-#include "show_state.h"
+#include "common/pair_line.h"
+#include "inspector/constants.h"
+#include "inspector/image.h"
+#include "inspector/inspect.h"
+#include "inspector/output.h"
+#include "inspector/picture.h"
+#include "inspector/state.h"
 
 namespace {
 
-constexpr char PAIR_PREFIX[] = "M = ";
-constexpr char PAIR_SEPARATOR[] = ", V = ";
 constexpr std::uint64_t FNV_OFFSET = 14695981039346656037ull;
 constexpr std::uint64_t FNV_PRIME = 1099511628211ull;
 
@@ -47,37 +49,29 @@ std::uint64_t fnv1a(const char *text, std::uint64_t hash) {
     return hash;
 }
 
-// Drops the blanks, CRs and LFs at the end of a text.
-void trimEnd(std::string *text) {
-    while (!text->empty() && std::strchr(" \r\n", text->back())) text->pop_back();
-}
-
 // Adds the pairs of one source; 1 after a message when it cannot be read.
 int readSource(const char *source, std::vector<PagePair> *pairs,
                std::unordered_map<std::string, std::size_t> *index, PageTally *tally) {
-    FILE *file = std::fopen(source, "r");
+    // Only a regular file, opened without waiting: a FIFO named as a source never blocks.
+    int fd = open(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    FILE *file = fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r") : nullptr;
     if (!file) {
-        std::fprintf(stderr, "quarnShow: cannot read %s: %s\n", source, std::strerror(errno));
+        std::fprintf(stderr, "quarnShow: cannot read %s: %s\n", source,
+                     fd < 0 ? std::strerror(errno) : "not a regular file");
+        if (fd >= 0) close(fd);
         return 1;
     }
     char *line = nullptr;
     std::size_t capacity = 0;
     for (int number = 1; getline(&line, &capacity, file) != -1; ++number) {
-        std::string text(line);
-        trimEnd(&text);
-        if (text.empty()) continue;
-        text += ' ';  // an empty V leaves its separator whole
-        std::size_t separator = text.find(PAIR_SEPARATOR);
-        if (text.compare(0, sizeof PAIR_PREFIX - 1, PAIR_PREFIX) != 0 ||
-            separator == std::string::npos) {
+        std::string m, v;
+        if (line[std::strspn(line, " \r\n")] == '\0') continue;  // an empty line
+        if (!parsePairLine(line, &m, &v)) {
             std::fprintf(stderr, "quarnShow: %s:%d: not a pair, skipped\n", source, number);
             ++tally->skipped;
             continue;
         }
-        std::string m = text.substr(sizeof PAIR_PREFIX - 1, separator - (sizeof PAIR_PREFIX - 1));
-        std::string v = text.substr(separator + sizeof PAIR_SEPARATOR - 1);
-        trimEnd(&m);
-        trimEnd(&v);
         ++tally->lines;
         std::string key = m + '\0' + v;
         auto [at, added] = index->emplace(key, pairs->size());
@@ -107,13 +101,14 @@ int preparePair(const char *outDir, PagePair *pair, PageTally *tally) {
     char path[PATH_MAX];
     std::snprintf(path, sizeof path, "%s/%s", outDir,
                   pictureName(pair->m.c_str(), pair->v.c_str()));
-    std::string title = PAIR_PREFIX + pair->m + PAIR_SEPARATOR + pair->v;
-    PngView view;
-    if (readPng(path, 0, &view) == 0 && !view.texts.empty() && view.texts[0].first == "Title" &&
+    const std::string title = pairText(pair->m, pair->v);
+    PngView view;  // a picture is kept only when it decodes whole and shows this pair
+    if (readPng(path, 1, &view) == 0 && !view.texts.empty() && view.texts[0].first == "Title" &&
         view.texts[0].second == title) {
         ++tally->kept;
     } else {
-        if (drawPicture(path, pair->m.c_str(), pair->v.c_str(), pair->inspection, 0) != 0) return 1;
+        if (drawPicture(path, 0, pair->m.c_str(), pair->v.c_str(), pair->inspection, 0) != 0)
+            return 1;
         view.width = canvasWidth;
         view.height = canvasHeight;
         ++tally->drawn;
@@ -195,26 +190,15 @@ void writeRow(FILE *file, int number, const PagePair &pair) {
 
 int writeIndex(const char *outDir, const char *const *sources, int sourceCount,
                const std::vector<PagePair> &pairs, const PageTally &tally) {
-    char path[PATH_MAX], temporary[PATH_MAX];
+    char path[PATH_MAX];
     std::snprintf(path, sizeof path, "%s/index.html", outDir);
-    std::snprintf(temporary, sizeof temporary, "%s/index.html.tmp", outDir);
-    FILE *file = std::fopen(temporary, "w");
-    if (!file) {
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
-        return 1;
-    }
-    writeHead(file, sources, sourceCount, pairs.size(), tally);
+    OutputFile out;
+    if (openOutput(path, 0, &out) != 0) return 1;
+    writeHead(out.file, sources, sourceCount, pairs.size(), tally);
     for (std::size_t i = 0; i < pairs.size(); ++i)
-        writeRow(file, static_cast<int>(i) + 1, pairs[i]);
-    std::fputs("</tbody>\n</table>\n</body>\n</html>\n", file);
-    int failed = std::ferror(file);
-    if (std::fclose(file) != 0) failed = 1;
-    if (failed || std::rename(temporary, path) != 0) {
-        std::fprintf(stderr, "quarnShow: cannot write %s: %s\n", path, std::strerror(errno));
-        std::remove(temporary);
-        return 1;
-    }
-    return 0;
+        writeRow(out.file, static_cast<int>(i) + 1, pairs[i]);
+    std::fputs("</tbody>\n</table>\n</body>\n</html>\n", out.file);
+    return closeOutput(&out, 0);
 }
 
 }  // namespace

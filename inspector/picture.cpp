@@ -1,14 +1,15 @@
 // Drawing the field of a pair over time and writing it as a PNG.
-#include "picture.h"
+#include "inspector/picture.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "colours.h"
-#include "font.h"
-#include "image.h"
-#include "show_state.h"
+#include "common/pair_line.h"
+#include "inspector/colours.h"
+#include "inspector/font.h"
+#include "inspector/image.h"
+#include "inspector/state.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ void drawLegend(int y, int which, const ValueScale &scale) {
 
 }  // namespace
 
-int drawPicture(const char *path, const char *textM, const char *textV,
+int drawPicture(const char *path, int userNamed, const char *textM, const char *textV,
                 const Inspection &inspection, int allCells) {
     if (inspection.steps == 0) return 1;
     int zoneCells = inspection.lastCell - inspection.firstCell + 1;
@@ -164,7 +165,7 @@ int drawPicture(const char *path, const char *textM, const char *textV,
     drawStepLabels(PICTURE_TOP_PX, inspection.steps, stepPx);
 
     char title[TEXT_SIZE], scoreText[LABEL_SIZE], stepsText[LABEL_SIZE], comment[TEXT_SIZE];
-    std::snprintf(title, sizeof title, "M = %s, V = %s", textM, textV);
+    std::snprintf(title, sizeof title, "%s", pairText(textM, textV).c_str());
     std::snprintf(scoreText, sizeof scoreText, "%d", inspection.score);
     std::snprintf(stepsText, sizeof stepsText, "%d", inspection.steps);
     char background[LABEL_SIZE], largestM[LABEL_SIZE], largestV[LABEL_SIZE];
@@ -179,6 +180,6 @@ int drawPicture(const char *path, const char *textM, const char *textV,
     const PngText texts[] = {{"Title", title},     {"Score", scoreText},
                              {"Steps", stepsText}, {"Reason", inspection.words},
                              {"Comment", comment}, {"Software", "quarnShow"}};
-    return writePng(path, canvasTbl, canvasWidth, canvasHeight, texts,
+    return writePng(path, userNamed, canvasTbl, canvasWidth, canvasHeight, texts,
                     static_cast<int>(sizeof texts / sizeof texts[0]));
 }

@@ -16,13 +16,14 @@
 //
 // Uses the process-wide recordTbl (read) and canvasTbl, canvasWidth, canvasHeight (written).
 //
-// drawPicture(path, M, V, inspection, allCells) draws the recording of the inspection just
-// made (its steps and zone; allCells as given to inspectPair) and writes it as a PNG. Result
+// drawPicture(path, userNamed, M, V, inspection, allCells) draws the recording of the inspection
+// just made (its steps and zone; allCells as given to inspectPair) and writes it as a PNG
+// (userNamed: the user gave the path; see output.h). Result
 // 0, with the size in canvasWidth and canvasHeight; 1 after the writer's message. An
 // inspection whose field did not run has no picture: result 1 without writing.
 #pragma once
 
-#include "inspect.h"
+#include "inspector/inspect.h"
 
-int drawPicture(const char *path, const char *textM, const char *textV,
+int drawPicture(const char *path, int userNamed, const char *textM, const char *textV,
                 const Inspection &inspection, int allCells);

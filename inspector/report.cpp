@@ -1,19 +1,20 @@
 // Answering for one pair: words, picture and CSV.
-#include "report.h"
+#include "inspector/report.h"
 
 #include <cstdio>
 
-#include "csv.h"
-#include "inspect.h"
-#include "page.h"
-#include "picture.h"
-#include "show_state.h"
+#include "common/pair_line.h"
+#include "inspector/csv.h"
+#include "inspector/inspect.h"
+#include "inspector/page.h"
+#include "inspector/picture.h"
+#include "inspector/state.h"
 
 int showPair(const char *textM, const char *textV, const char *picturePath, const char *csvPath,
              int allCells) {
     Inspection inspection;
     int status = inspectPair(textM, textV, allCells, &inspection);
-    std::printf("M = %s, V = %s\n", textM, textV);
+    std::printf("%s\n", pairText(textM, textV).c_str());
     if (inspection.reason == REASON_REFUSED) {
         std::puts("score: none");
     } else {
@@ -23,8 +24,10 @@ int showPair(const char *textM, const char *textV, const char *picturePath, cons
                 inspection.words);
     if (status != EXIT_EVALUATED) return status;
 
+    const int userNamed = picturePath != nullptr;
     if (!picturePath) picturePath = pictureName(textM, textV);
-    if (drawPicture(picturePath, textM, textV, inspection, allCells) != 0) return EXIT_IO_ERROR;
+    if (drawPicture(picturePath, userNamed, textM, textV, inspection, allCells) != 0)
+        return EXIT_IO_ERROR;
     std::printf("picture: %s (%d x %d)\n", picturePath, canvasWidth, canvasHeight);
     if (csvPath) {
         if (writeCsv(csvPath, inspection) != 0) return EXIT_IO_ERROR;

@@ -2,12 +2,15 @@
 // the results page, rebuilt incrementally and opened in headless Chromium as a person would
 // see it: every picture loaded, every pair listed, a screenshot that is not blank.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
+#include <filesystem>
 #include <set>
 
-#include "image.h"
-#include "show_constants.h"
-#include "support.h"
+#include "inspector/constants.h"
+#include "inspector/image.h"
+#include "test/support.h"
 
 namespace {
 
@@ -22,6 +25,10 @@ TEST_F(ShowProgram, BadInputsGetTheirStatusAMessageAndNoFiles) {
     const std::string x = path("file/x");  // in a folder that is a file
     const std::string full = "quarnShow: cannot write /dev/full: No space left on device\n";
     const std::string written = " (1678 x 508)\ncsv: " + path("x.csv") + "\n";
+    // Names that are not regular files are written in place, never replaced: a full device of
+    // the test's own, and a link to it.
+    ASSERT_EQ(0, mknod(path("full").c_str(), S_IFCHR | 0666, makedev(1, 7)));
+    ASSERT_EQ(0, symlink(path("full").c_str(), path("out.png").c_str()));
     for (const auto &[args, status, out, err] :
          std::vector<std::tuple<std::vector<std::string>, int, std::string, std::string>>{
              {{"--png", png, m494, passV}, EXIT_REFUSED, refused, ""},
@@ -29,16 +36,34 @@ TEST_F(ShowProgram, BadInputsGetTheirStatusAMessageAndNoFiles) {
              {{"--png", x + ".png", passM, passV}, EXIT_IO_ERROR, "score: 4\n", x + ".png: Not a"},
              {{"--csv", x + ".csv", passM, passV}, EXIT_IO_ERROR, "score: 4\n", x + ".csv: Not a"},
              {{"--png", png, "--csv", "/dev/full", passM, passV}, EXIT_IO_ERROR, "picture: ", full},
-             {{"--png", png, "--csv", path("x.csv"), passM, passV}, EXIT_EVALUATED, written, ""}}) {
+             {{"--png", png, "--csv", path("x.csv"), passM, passV}, EXIT_EVALUATED, written, ""},
+             {{"--png", path("full"), passM, passV},
+              EXIT_IO_ERROR,
+              "score: 4\n",
+              "full: No space left"},
+             {{"--png", "out.png", passM, passV},
+              EXIT_IO_ERROR,
+              "score: 4\n",
+              "out.png: No space left"}}) {
         std::vector<std::string> argv = {show};
         argv.insert(argv.end(), args.begin(), args.end());
+        ASSERT_EQ(0, symlink(path("planted").c_str(), (png + ".tmp").c_str()));  // never followed
         RunResult r = runProgram(dir, argv);
+        std::filesystem::remove(png + ".tmp");
         EXPECT_EQ(status, r.status) << args[1];
         EXPECT_EQ(1, count(r.out, out)) << r.out;
         EXPECT_EQ(1, count(r.err, err)) << r.err;
         EXPECT_EQ(args[2] == "--csv", !readFile(png).empty());  // a picture only of a pair scored
         removeTree(png);
     }
+    struct stat st;
+    EXPECT_TRUE(lstat(path("full").c_str(), &st) == 0 && S_ISCHR(st.st_mode));
+    EXPECT_TRUE(lstat(path("out.png").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_FALSE(std::filesystem::exists(path("planted")));
+    ASSERT_EQ(0, mkfifo(path("fifo").c_str(), 0600));  // nobody writes it: a read must not wait
+    RunResult r = runProgram(dir, {show, "page", "fifo", "out"}, {}, 10);
+    EXPECT_EQ(EXIT_IO_ERROR, r.status);
+    EXPECT_EQ("quarnShow: cannot read fifo: not a regular file\n", r.err);
 }
 
 // Opens `url` in headless Chromium with `what` (--dump-dom or --screenshot=...): its output.
@@ -77,6 +102,11 @@ TEST_F(ShowProgram, ResultsPageIsIncrementalAndShowsEveryPairInABrowser) {
     EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 3 drawn, 0 kept\n", r.out);
     r = runProgram(dir, page);
     EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 0 drawn, 3 kept\n", r.out);
+    for (const auto &e : std::filesystem::directory_iterator(path("out")))  // one cut in half
+        if (e.path().extension() == ".png" && r.out.find("drawn, 3") != std::string::npos)
+            std::filesystem::resize_file(e.path(), e.file_size() / 2), r.out.clear();
+    EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 1 drawn, 2 kept\n",
+              runProgram(dir, page).out);
 
     writeFile(path("out/inspect.html"), inspector);
     std::string dom = chromium(dir, "--dump-dom", "file://" + path("out/inspect.html"));

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libmatheval-dev libgtest-dev libbenchmark-dev
-          sudo util-linux procps strace libpng-dev chromium
+          sudo util-linux procps strace libpng-dev chromium clang-format git
           slurmctld slurmd slurm-client munge iproute2)  # the last five: the campaign tests' cluster
 missing=()
 for p in "${packages[@]}"; do

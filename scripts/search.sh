@@ -31,14 +31,12 @@ if [ $# -eq 0 ]; then
     esac
 fi
 
-# The search stops when free memory falls below QUARN_MIN_FREE_KB (32000000 kB unless set).
-# On a machine with less memory than that, stop at a tenth of its memory instead.
+# The search stops when free memory falls below QUARN_MIN_FREE_KB; unless it is set, the
+# threshold is the one a campaign's run takes here (the coordinator's default while this machine
+# has that much free memory, else a tenth of its memory).
 if [ -z "${QUARN_MIN_FREE_KB:-}" ]; then
-    free_kb=$(awk '/^MemFree:/ {print $2}' /proc/meminfo)
-    if [ "$free_kb" -lt 32000000 ]; then
-        QUARN_MIN_FREE_KB=$(awk '/^MemTotal:/ {print int($2 / 10)}' /proc/meminfo)
-        export QUARN_MIN_FREE_KB
-        echo "free memory is below 32000000 kB: the search stops below $QUARN_MIN_FREE_KB kB"
-    fi
+    threshold=$("$top/build/bin/quarnCampaign" min-free-kb)
+    export QUARN_MIN_FREE_KB=${threshold%% *}
+    echo "the search stops when free memory falls below $threshold"
 fi
 exec "$top/build/bin/quarnMain" "$@"

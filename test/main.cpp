@@ -2,15 +2,14 @@
 // process a failure. Code under test that calls exit() in the middle of a test (the generator
 // ends on a failed insertion, say) would otherwise end the test program with status 0, and
 // CTest would count the unfinished test as passed.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 
-#include <gtest/gtest.h>
-
 namespace {
 
-pid_t testProcess;  // the process that runs the tests (not a death test's child)
+pid_t testProcess;   // the process that runs the tests (not a death test's child)
 bool testsFinished;  // set once RUN_ALL_TESTS has returned
 
 void failUnfinishedRun() {

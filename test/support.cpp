@@ -1,5 +1,5 @@
 // Test support shared by the tests of all programs (see support.h).
-#include "support.h"
+#include "test/support.h"
 
 #include <fcntl.h>
 #include <signal.h>

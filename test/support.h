@@ -3,6 +3,7 @@
 // checksum for signatures.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -10,8 +11,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 // A fresh directory in `parent`; somewhere other than /tmp for processes that get a /tmp of their
 // own (the nodes of a test cluster).
@@ -59,7 +58,7 @@ inline RunResult runProgram(const std::string &dir, const std::vector<std::strin
 }
 
 class TempDirTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { dir = makeTempDir(); }
     void TearDown() override { removeTree(dir); }
     std::string path(const std::string &name) const { return dir + "/" + name; }

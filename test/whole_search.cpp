@@ -1,10 +1,12 @@
 // Whole searches in tests (see whole_search.h).
-#include "whole_search.h"
+#include "test/whole_search.h"
 
 #include <sched.h>
 #include <signal.h>
+#include <sys/shm.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 void FarmTest::SetUpTestSuite() {
@@ -16,7 +18,20 @@ void FarmTest::TearDown() {
     waitFor([&] { return (left = processesIn(dir)).empty(); }, 10);
     for (pid_t pid : left) kill(pid, SIGKILL);
     EXPECT_TRUE(left.empty()) << left.size() << " processes left behind";
+    // A run removes its mailboxes: a segment left in the test's namespace is a fault.
+    const std::vector<int> segments = segmentsLeft();
+    for (int id : segments) shmctl(id, IPC_RMID, nullptr);
+    EXPECT_TRUE(segments.empty()) << segments.size() << " segments left behind";
     TempDirTest::TearDown();
+}
+
+std::vector<int> FarmTest::segmentsLeft() {
+    std::vector<int> ids;
+    for (const std::string &line : lines(readFile("/proc/sysvipc/shm"))) {
+        int key = 0, id = -1;
+        if (std::sscanf(line.c_str(), "%d %d", &key, &id) == 2) ids.push_back(id);
+    }
+    return ids;
 }
 
 std::vector<pid_t> FarmTest::processesIn(const std::string &at) {
@@ -35,7 +50,8 @@ void FarmTest::writeCatalogue(const std::string &at, const std::vector<int> &siz
     for (std::size_t f = 0; f < sizes.size(); ++f) {
         std::string text;
         for (int i = 0; i < sizes[f]; ++i)
-            text += "f" + std::to_string(next++) + (i % 7 == 6 || i + 1 == sizes[f] ? ", \n" : ", ");
+            text +=
+                "f" + std::to_string(next++) + (i % 7 == 6 || i + 1 == sizes[f] ? ", \n" : ", ");
         writeFile(at + "/formulas_00" + std::to_string(f + 1) + ".txt", text + "\n");
     }
 }

@@ -5,17 +5,19 @@
 // it, so whole-search tests run side by side on the default keys without touching the machine's.
 #pragma once
 
-#include "support.h"
+#include "test/support.h"
 
 const std::string kQuarnMain = QUARN_BIN_DIR "/quarnMain";
 const std::string kFakeClient = QUARN_TEST_BIN_DIR "/fake_client";
 
 class FarmTest : public TempDirTest {
-protected:
+  protected:
     static void SetUpTestSuite();
     // Fails the test when a process still works in its directory (a client left behind would
-    // poll for ever), and ends those processes.
+    // poll for ever) or a segment is left, and ends those processes and removes the segments.
     void TearDown() override;
+    // The ids of the shared-memory segments in the test's IPC namespace.
+    static std::vector<int> segmentsLeft();
     // Processes whose working directory is `at` or lies below it.
     static std::vector<pid_t> processesIn(const std::string &at);
     // Formula files formulas_001.txt, ... in `at` with sizes[i] formulas each: f0, f1, ...

@@ -1,21 +1,15 @@
 // Support of the campaign's process tests (see campaign_support.h).
-#include "campaign_support.h"
-
-#include <fcntl.h>
-#include <sys/file.h>
+#include "campaign/test/campaign_support.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "keylock.h"
-#include "mailbox.h"
+#include "common/mailbox.h"
+#include "coordinator/keylock.h"
 
 void CampaignTest::SetUpTestSuite() {
     FarmTest::SetUpTestSuite();
-    char path[256];
-    keyLockPath(path, sizeof path, MB_KEY_BASE);
-    const int held = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);  // kept until the end
-    ASSERT_EQ(0, flock(held, LOCK_EX | LOCK_NB));
+    ASSERT_LE(0, lockKeyRange(MB_KEY_BASE));  // held until the test program ends
 }
 
 std::string CampaignTest::wrapperClient(const std::string &logs, const std::string &rule) {

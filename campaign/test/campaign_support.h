@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "whole_search.h"
+#include "test/whole_search.h"
 
 const std::string kCampaign = QUARN_BIN_DIR "/quarnCampaign";
 
 class CampaignTest : public FarmTest {
-protected:
+  protected:
     static void SetUpTestSuite();
     // A client for quarnCampaign --client: the stand-in, logging its requests in `logs` and
     // following the rule there.

@@ -1,10 +1,17 @@
-// The literal field simulation used as the oracle in tests and benchmarks, and the corpus.
-#include "literal.h"
+// The literal field simulation and the library-based scorer used as oracles in tests and
+// benchmarks, and the corpus.
+#include "client/test/literal.h"
 
 #include <matheval.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+
+#include "client/failed_texts.h"
+#include "client/field.h"
 
 const Cell *literalLastT;
 int literalCycles;
@@ -19,6 +26,15 @@ void face(const Cell &a, const Cell &n, double out[2], void *evalM, void *evalV)
     bool equal = a.m == n.m && a.v == n.v, zero = a.m == 0.0 && n.m == 0.0;
     out[0] = equal ? a.m : zero ? 0.0 : evaluator_evaluate(evalM, 4, fixedNamesPtrs, values);
     out[1] = equal ? a.v : zero ? 0.0 : evaluator_evaluate(evalV, 4, fixedNamesPtrs, values);
+}
+
+// The library's evaluator of text through the table of failed texts: 1 when usable, -1 when
+// it does not compile, 0 when it has other than four variables.
+int libraryCompile(const char *text, void **evaluator) {
+    char **names;
+    int count = 0;
+    if ((*evaluator = compileFormula(text))) evaluator_get_variables(*evaluator, &names, &count);
+    return !*evaluator ? -1 : count == 4 ? 1 : 0;
 }
 
 }  // namespace
@@ -65,6 +81,47 @@ int literalEvaluate(const char *textM, const char *textV) {
     if (evalV) evaluator_destroy(evalV);
     if (evalM) evaluator_destroy(evalM);
     return result;
+}
+
+int libraryEvaluate(const char *textM, const char *textV) {
+    static std::string keptM;  // the M text evalM came from, once verdictM is set
+    static void *evalM;
+    static int verdictM = 2;  // 1 usable, else M's result; 2 before the first M
+    restoreFields();
+    if (verdictM == 2 || keptM != textM) {
+        if (evalM) evaluator_destroy(evalM);
+        verdictM = libraryCompile(textM, &evalM);
+        keptM = textM;
+    }
+    void *evalV = nullptr;
+    int result = verdictM == 1 ? libraryCompile(textV, &evalV) : verdictM;
+    if (verdictM == 1 && result == 1) result = runField({nullptr, evalM}, {nullptr, evalV});
+    if (evalV) evaluator_destroy(evalV);
+    return result;
+}
+
+namespace {
+
+std::vector<std::uint64_t> steps[2];  // the zones of every step of each scorer, NaNs as one NaN
+int scorer;                           // 0 the library-based scorer, 1 the client's
+
+void record(int, const Cell *field, int reach) {
+    for (int k = SPIKE_CELL - reach; k <= SPIKE_CELL + reach; ++k)
+        for (double x : {field[k].m, field[k].v})
+            steps[scorer].push_back(std::bit_cast<std::uint64_t>(std::isnan(x) ? NAN : x));
+}
+
+}  // namespace
+
+int sameAsLibrary(const char *textM, const char *textV, int *result) {
+    for (std::vector<std::uint64_t> &zones : steps) zones.clear();
+    fieldRecorder = record;
+    scorer = 0;
+    int expected = libraryEvaluate(textM, textV);
+    scorer = 1;
+    *result = evaluateFunction(textM, textV);
+    fieldRecorder = nullptr;
+    return *result == expected && steps[0] == steps[1];
 }
 
 std::vector<std::pair<std::string, std::string>> loadCorpus() {

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "mailbox.h"
+#include "common/mailbox.h"
 
 static void nap(long ms) {
     timespec t = {ms / 1000, (ms % 1000) * 1000000};
@@ -55,7 +55,9 @@ int main(int argc, char **argv) {
         std::fprintf(log, "%c %s %s\n", letter, m, v);
         std::fflush(log);
         nap(delayMs);
-        int score = letter == MB_SELFTEST ? 3 : std::strcmp(pass, "*") && std::strcmp(pass, m) ? 0 : 4;
+        int score = letter == MB_SELFTEST                            ? 3
+                    : std::strcmp(pass, "*") && std::strcmp(pass, m) ? 0
+                                                                     : 4;
         if (score > 2) mbWriteScoreText(mailbox, score);
         if (!mbSwapLetter(mailbox, letter, score > 2 ? MB_SCORED : MB_FAILED)) break;
     }

@@ -1,9 +1,9 @@
 // Test helpers for the coordinator's in-process tests (see run_util.h).
-#include "run_util.h"
+#include "coordinator/test/run_util.h"
 
 #include <filesystem>
 
-#include "streams.h"
+#include "coordinator/streams.h"
 
 void InDirTest::SetUp() {
     TempDirTest::SetUp();

@@ -2,12 +2,12 @@
 // temporary directory with the coordinator's process-wide state cleared.
 #pragma once
 
-#include "support.h"
+#include "test/support.h"
 
 // A TempDirTest that works inside its directory, with both formula streams rewound, the
 // catalogue empty and no interrupt pending.
 class InDirTest : public TempDirTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     static void clearState();

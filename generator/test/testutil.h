@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "cycle.h"
-#include "fast_draw.h"
-#include "filter.h"
-#include "insertion.h"
-#include "odometer.h"
-#include "resume.h"
-#include "state.h"
-#include "support.h"
+#include "generator/cycle.h"
+#include "generator/fast_draw.h"
+#include "generator/filter.h"
+#include "generator/insertion.h"
+#include "generator/odometer.h"
+#include "generator/resume.h"
+#include "generator/state.h"
+#include "test/support.h"
 
 // fnv1a over the 1.4 million formulas of a first run, each followed by ", ": the bytes of the
 // 20 files it writes without their line ends. A change of this value is a change of the
