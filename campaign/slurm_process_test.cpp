@@ -20,7 +20,6 @@
 
 #include "campaign/process.h"
 #include "campaign/test/campaign_support.h"
-#include "campaign/unit.h"
 
 namespace {
 
@@ -92,7 +91,8 @@ TEST_F(SlurmClusterTest, ANodeLostInTheMiddleOfACopyBackLosesNoPass) {
     // The first record in the campaign begins a copy-back: its node is lost before the next.
     int unit = 0;
     auto record = [&](const char *name) {
-        return std::filesystem::exists(unitDir(path("campaign"), unit) + "/" + name);
+        return std::filesystem::exists(
+            path("campaign/unit_00" + std::to_string(unit) + "/" + name));
     };
     auto copying = [&] {  // units 0-2 in turn
         unit = (unit + 1) % 3;
@@ -100,7 +100,8 @@ TEST_F(SlurmClusterTest, ANodeLostInTheMiddleOfACopyBackLosesNoPass) {
     };
     ASSERT_TRUE(waitFor(copying, 120));
     std::smatch node;
-    const std::string task = readFile(unitDir(path("campaign"), unit) + "/task.txt");
+    const std::string task =
+        readFile(path("campaign/unit_00" + std::to_string(unit) + "/task.txt"));
     ASSERT_TRUE(std::regex_search(task, node, std::regex("start unit \\d+ on (node\\d)"))) << task;
     const std::string lost = node[1], init = path("cluster/" + lost + ".init");
     ASSERT_EQ(0, kill(std::stoi(readFile(init)), SIGKILL));  // every process of the node at once
