@@ -94,10 +94,15 @@ inline long mbAttachCount(int shmId) {
 inline int mbIsIdle(char letter) { return letter != MB_RUN && letter != MB_SELFTEST; }
 
 // Writes the request "x,M,V" and stores `letter` ('r' or 't') last. The caller owns the
-// mailbox (its letter is idle) and passes formulas of at most 495 characters each.
+// mailbox (its letter is idle) and passes formulas of at most 495 characters each, which the
+// static_assert above fits into the mailbox.
 inline void mbWriteRequest(char *mailbox, const char *m, const char *v, char letter) {
     mbStoreLetter(mailbox, MB_WRITING);
-    std::snprintf(mailbox + 1, MB_SIZE - 1, ",%s,%s", m, v);
+    const std::size_t mLen = std::strlen(m), vLen = std::strlen(v);
+    mailbox[1] = ',';
+    std::memcpy(mailbox + 2, m, mLen);
+    mailbox[2 + mLen] = ',';
+    std::memcpy(mailbox + 3 + mLen, v, vLen + 1);
     mbStoreLetter(mailbox, letter);
 }
 

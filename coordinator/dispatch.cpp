@@ -70,32 +70,34 @@ int trySend(const char *m, const char *v, char letter, const PairPlace &place, t
 
 // Sends the pair, polling until a mailbox is idle; after 10 seconds the pair is given up and
 // recorded in unevaluated.txt. A new pair is counted in totalFormulas when sent; a pair handed
-// on from a failed client was counted already.
-RunEnd placePair(const char *m, const char *v, char letter, const PairPlace &place, bool isNew) {
-    const time_t assignTimer = std::time(nullptr);
+// on from a failed client was counted already. `now` is the time of the loop's last look at
+// the clock: the clock is read again only while no mailbox is idle.
+RunEnd placePair(const char *m, const char *v, char letter, const PairPlace &place, bool isNew,
+                 time_t now) {
+    const time_t assignTimer = now;
     for (;;) {
-        const time_t now = std::time(nullptr);
-        if (std::difftime(now, assignTimer) >= ASSIGN_TIMEOUT_S) {
-            std::puts("----- time out waiting for assign -----");
-            if (!appendUnevaluated(m, v)) noteUnrecorded(m, v, place);
-            return END_NONE;
-        }
         if (trySend(m, v, letter, place, now)) {
             if (isNew) ++totalFormulas;
             return END_NONE;
         }
         if (yieldWhenIdle) sched_yield();
         if (sigintReceived) return END_SIGNAL;
+        now = std::time(nullptr);
         RunEnd end = watchClients(now, 1);
         if (end != END_NONE) return end;
+        if (std::difftime(now, assignTimer) >= ASSIGN_TIMEOUT_S) {
+            std::puts("----- time out waiting for assign -----");
+            if (!appendUnevaluated(m, v)) noteUnrecorded(m, v, place);
+            return END_NONE;
+        }
     }
 }
 
 // Sends the pairs waiting to be handed on, oldest first.
-RunEnd placeHandedOn() {
+RunEnd placeHandedOn(time_t now) {
     while (handOnCount > 0) {
         const PendingPair &p = handOnQueue[0];
-        RunEnd end = placePair(p.m, p.v, p.letter, p.place, false);
+        RunEnd end = placePair(p.m, p.v, p.letter, p.place, false, now);
         if (end != END_NONE) return end;
         --handOnCount;
         std::memmove(handOnQueue, handOnQueue + 1, handOnCount * sizeof(PendingPair));
@@ -105,25 +107,26 @@ RunEnd placeHandedOn() {
 
 // The checks made before a pair is sent: signals, once a second the stop file, free memory and
 // the clients, every 10 seconds the progress line. A result that could not be recorded ends
-// the run before anything else is evaluated.
-RunEnd checkBeforePair(const char *m, const char *v, const PairPlace &place, LoopState &loop) {
+// the run before anything else is evaluated. *now receives the time of the checks.
+RunEnd checkBeforePair(const char *m, const char *v, const PairPlace &place, LoopState &loop,
+                       time_t *now) {
     if (sigintReceived) return END_SIGNAL;
     if (recordFailed) return END_RECORD_FAILED;
-    const time_t now = std::time(nullptr);
-    if (std::difftime(now, loop.checkTimer) >= CHECK_INTERVAL_S) {
+    *now = std::time(nullptr);
+    if (*now - loop.checkTimer >= CHECK_INTERVAL_S) {
         if (isStop()) return END_STOP_FILE;
         loop.freeKb = memLeft();
         if (loop.freeKb < minFreeKb) {
             noteMemoryLow(loop);
             return END_LOW_MEMORY;
         }
-        loop.checkTimer = now;
+        loop.checkTimer = *now;
     }
-    RunEnd end = watchClients(now, 1);
+    RunEnd end = watchClients(*now, 1);
     if (end != END_NONE) return end;
-    if (std::difftime(now, loop.progressTimer) >= PROGRESS_INTERVAL_S) {
+    if (*now - loop.progressTimer >= PROGRESS_INTERVAL_S) {
         writeSafeProgressLine(m, v, place);
-        loop.progressTimer = now;
+        loop.progressTimer = *now;
     }
     return END_NONE;
 }
@@ -135,12 +138,13 @@ RunEnd walkV(const char *m, int fileM, int formulaM, LoopState &loop) {
     const char *v;
     while ((v = getNextFormulaV(STREAM_NEXT)) != nullptr) {
         place = {fileM, formulaM, presFileNumV, presFormulaNumV, totalFormulas};
-        RunEnd end = checkBeforePair(m, v, place, loop);
-        if (end == END_NONE) end = placeHandedOn();
+        time_t now = 0;
+        RunEnd end = checkBeforePair(m, v, place, loop, &now);
+        if (end == END_NONE) end = placeHandedOn(now);
         place.seq = totalFormulas;
         if (end == END_NONE)
             end = placePair(m, v, totalFormulas == SELFTEST_AT_TOTAL ? MB_SELFTEST : MB_RUN, place,
-                            true);
+                            true, now);
         if (end != END_NONE) {
             noteNextPair(m, v, place);
             return end;

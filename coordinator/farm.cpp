@@ -240,7 +240,7 @@ RunEnd buildFarm() {
 }
 
 RunEnd watchClients(time_t now, int replace) {
-    if (std::difftime(now, clientsWatchedAt) < CHECK_INTERVAL_S) return END_NONE;
+    if (now - clientsWatchedAt < CHECK_INTERVAL_S) return END_NONE;
     clientsWatchedAt = now;
     int serving = 0;
     for (ClientInfo &c : clientInfoArr) {

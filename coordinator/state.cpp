@@ -5,8 +5,8 @@ char catalogueDir[PATH_MAX] = ".";
 char filenames[MAX_FILES][FILENAME_SIZE];
 int numFiles;
 
-FormulaStream streamM = {1, nullptr, {}, {}, 0, {}, 0, 0, 0};
-FormulaStream streamV = {0, nullptr, {}, {}, 0, {}, 0, 0, 0};
+FormulaStream streamM = {1, nullptr, {}, {}, 0, 0, 0, {}, 0, 0, 0};
+FormulaStream streamV = {0, nullptr, {}, {}, 0, 0, 0, {}, 0, 0, 0};
 
 int startFileNumM;
 int startFormulaNumM;

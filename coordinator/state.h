@@ -24,10 +24,12 @@ struct FormulaStream {
     char current_formula[LINE_BUF_SIZE];  // the line (piece) last read from the file
     char presFormulaLine[LINE_BUF_SIZE];  // the line being taken apart
     int presFormulaInLine;                // 1-based field to take next; 0: read a line
-    char presFormula[LINE_BUF_SIZE];      // the formula last returned
-    int presFileNum;                      // file number being read (0..numFiles)
-    int presFormulaNum;                   // formulas returned from that file so far
-    int openFailed;                       // 1 when the last null came from a failed open
+    int walkField;   // the field of presFormulaLine that starts at or after walkOffset; 0: none
+    int walkOffset;  // where the field after the one taken last may start (skipping commas)
+    char presFormula[LINE_BUF_SIZE];  // the formula last returned
+    int presFileNum;                  // file number being read (0..numFiles)
+    int presFormulaNum;               // formulas returned from that file so far
+    int openFailed;                   // 1 when the last null came from a failed open
 };
 extern FormulaStream streamM;
 extern FormulaStream streamV;

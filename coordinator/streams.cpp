@@ -64,8 +64,11 @@ inline bool inCatalogue(int fileNum) { return fileNum >= 0 && fileNum < numFiles
 // Takes field number presFormulaInLine of presFormulaLine into presFormula (left empty when
 // that field does not exist or finishes the line).
 void takeField(FormulaStream &s) {
-    const char *p = s.presFormulaLine;
-    for (int field = 1;; field++) {
+    // The walk goes on from the end of the field taken last when that is the field before this
+    // one, else it starts at the line's start: both find the same field.
+    const bool goesOn = s.walkField == s.presFormulaInLine;
+    const char *p = s.presFormulaLine + (goesOn ? s.walkOffset : 0);
+    for (int field = goesOn ? s.walkField : 1;; field++) {
         p = skipCommas(p);
         if (*p == '\0') return;  // no such field: the line is finished
         while (*p == ' ') p++;
@@ -73,6 +76,8 @@ void takeField(FormulaStream &s) {
         if (field == s.presFormulaInLine) break;
         p = fieldEnd(p);
     }
+    s.walkField = s.presFormulaInLine + 1;
+    s.walkOffset = static_cast<int>(fieldEnd(p) - s.presFormulaLine);
     std::size_t len = 0;
     while (!endsFormula(p[len])) len++;
     std::memcpy(s.presFormula, p, len);
@@ -145,6 +150,7 @@ char *getNextFormula(FormulaStream &s, int mode) {
             }
             std::memcpy(s.presFormulaLine, line, std::strlen(line) + 1);
             s.presFormulaInLine = 1;
+            s.walkField = 0;
         }
         s.presFormula[0] = '\0';
         takeField(s);
