@@ -23,6 +23,8 @@
 
 namespace {
 
+using std::filesystem::exists;
+
 constexpr char kClusterLock[] = "/tmp/quarn-slurm-test-cluster.lock";  // one cluster per machine
 constexpr char kSharedParent[] = "/var/tmp";  // the test's folder, which every node sees
 constexpr char kNet[] = "10.77.0.";  // addresses that exist inside the test's namespaces only
@@ -30,8 +32,7 @@ constexpr int kFormulas = 60, kMPerUnit = 10;  // six units, unit 4 across the t
 // The step of a task, every rename of its runner held for a second: the test sees a copy-back
 // begin and loses the node before the next rename.
 constexpr char kHeldRenames[] =
-    "strace -o /dev/null -e trace=rename,renameat,renameat2 "
-    "-e inject=rename,renameat,renameat2:delay_exit=1000000";
+    "strace -o /dev/null -e inject=rename,renameat,renameat2:delay_exit=1000000";
 
 class SlurmClusterTest : public CampaignTest {
   protected:
@@ -48,14 +49,11 @@ class SlurmClusterTest : public CampaignTest {
         cluster = std::make_unique<Process>(
             dir, std::vector<std::string>{"/bin/sh", QUARN_TEST_DATA "/cluster.sh", path("cluster"),
                                           std::filesystem::canonical(QUARN_BIN_DIR "/.."), kNet});
-        ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(path("cluster/ready")); }, 60))
-            << cluster->out();
+        ASSERT_TRUE(waitFor([&] { return exists(path("cluster/ready")); }, 60)) << cluster->out();
     }
     void TearDown() override {
-        if (cluster) {  // it undoes all it made
-            kill(cluster->pid, SIGTERM);
-            cluster->wait(60);
-        }
+        if (cluster) kill(cluster->pid, SIGTERM);  // it undoes all it made
+        if (cluster) cluster->wait(60);
         close(lockFd);
         CampaignTest::TearDown();
     }
@@ -79,34 +77,30 @@ TEST_F(SlurmClusterTest, ANodeLostInTheMiddleOfACopyBackLosesNoPass) {
     RunResult shown = runProgram(dir, submit);
     ASSERT_NE(std::string::npos, shown.out.find("units 0-5%3 as array job 1\n")) << shown.err;
     auto status = [&](const char *text, int limitS) {  // waits for `text` in the status
-        auto shows = [&] {
-            shown = runProgram(dir, {kCampaign, "status", "campaign"});
-            return shown.out.find(text) != std::string::npos;
-        };
-        return waitFor(shows, limitS);
+        const std::vector<std::string> argv = {kCampaign, "status", "campaign"};
+        return waitFor([&] { return count((shown = runProgram(dir, argv)).out, text) > 0; },
+                       limitS);
     };
     ASSERT_TRUE(status("units: 0 done, 3 running, 3 waiting, 0 failed\npairs: 0 of 3600 ", 60))
         << shown.out;
 
     // The first record in the campaign begins a copy-back: its node is lost before the next.
     int unit = 0;
-    auto record = [&](const char *name) {
-        return std::filesystem::exists(
-            path("campaign/unit_00" + std::to_string(unit) + "/" + name));
+    auto in = [&](const char *name) {  // the unit's file `name`
+        return path("campaign/unit_00" + std::to_string(unit) + "/" + name);
     };
     auto copying = [&] {  // units 0-2 in turn
         unit = (unit + 1) % 3;
-        return record("best.txt") || record("logfile.txt");
+        return exists(in("best.txt")) || exists(in("logfile.txt"));
     };
     ASSERT_TRUE(waitFor(copying, 120));
     std::smatch node;
-    const std::string task =
-        readFile(path("campaign/unit_00" + std::to_string(unit) + "/task.txt"));
+    const std::string task = readFile(in("task.txt"));
     ASSERT_TRUE(std::regex_search(task, node, std::regex("start unit \\d+ on (node\\d)"))) << task;
     const std::string lost = node[1], init = path("cluster/" + lost + ".init");
     ASSERT_EQ(0, kill(std::stoi(readFile(init)), SIGKILL));  // every process of the node at once
     std::filesystem::remove(init);
-    EXPECT_NE(record("best.txt"), record("logfile.txt")) << "the copy-back was cut";
+    EXPECT_NE(exists(in("best.txt")), exists(in("logfile.txt"))) << "the copy-back was cut";
     std::string out;
     ASSERT_EQ(
         0, capture({"scontrol", "update", "nodename=" + lost, "state=down", "reason=lost"}, &out));
@@ -121,23 +115,20 @@ TEST_F(SlurmClusterTest, ANodeLostInTheMiddleOfACopyBackLosesNoPass) {
         << shown.out;
     ASSERT_EQ(0, runProgram(dir, {kCampaign, "collect", "campaign"}).status);
     // Every pair requested; only the lost unit's twice.
+    for (int u = 0; u < kFormulas / kMPerUnit; ++u)
+        EXPECT_TRUE(u == unit || unitRequests(path("logs"), u, kMPerUnit) == 600) << u;
     std::vector<std::string> pairs = requested(path("logs"));
-    for (auto p = std::adjacent_find(pairs.begin(), pairs.end()); p != pairs.end();
-         p = std::adjacent_find(p + 1, pairs.end()))
-        EXPECT_EQ(unit, std::atoi(p->c_str() + 3) / kMPerUnit) << *p;
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
     EXPECT_EQ(allPairs(kFormulas), pairs);
     // Every pair passes: merged in unit order, each at least once.
     std::vector<std::string> best;
     for (const std::string &line : lines(readFile(path("campaign/best.txt"))))
         if (line.starts_with("M = f")) best.push_back(line);  // not the clients' seed pairs
-    for (std::size_t i = 1; i < best.size(); ++i)
-        EXPECT_LE(std::atoi(best[i - 1].c_str() + 5) / kMPerUnit,
-                  std::atoi(best[i].c_str() + 5) / kMPerUnit)
-            << best[i];
+    auto unitOf = [](const std::string &line) { return std::atoi(line.c_str() + 5) / kMPerUnit; };
+    EXPECT_TRUE(std::ranges::is_sorted(best, {}, unitOf));
     std::sort(best.begin(), best.end());
     EXPECT_EQ(kFormulas * kFormulas, std::unique(best.begin(), best.end()) - best.begin());
-    EXPECT_FALSE(std::filesystem::exists(path("campaign/unevaluated.txt")));  // none given up
+    EXPECT_FALSE(exists(path("campaign/unevaluated.txt")));  // none given up
 
     // On the nodes that survive, no process but their shell and slurmd, no scratch, no segment.
     auto left = [&](const std::string &k) {

@@ -29,6 +29,9 @@ stop() {
 trap stop EXIT
 trap 'exit 0' TERM
 
+# The cgroups of a cluster whose script was killed outright stay behind, empty once its processes
+# are gone: rmdir takes only those.
+rmdir /sys/fs/cgroup/cpu/quarn-slurm-test-*/node? /sys/fs/cgroup/cpu/quarn-slurm-test-* 2>/dev/null || true
 mkdir -p "$dir/munge" "$dir/build" "$group"
 chown munge:munge "$dir/munge"
 m=$dir/munge
