@@ -3,11 +3,16 @@
 // of end of its run.
 #include "campaign/plan.h"
 
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
+#include <ctime>
 
+#include "campaign/context.h"
+#include "campaign/status.h"
 #include "campaign/unit.h"
 #include "test/support.h"
 
@@ -110,6 +115,47 @@ TEST_F(PlanTest, AUnitContinuesAtItsFirstPairNeverSentWithTheMFormulasLeft) {
     UnitProgress p;
     EXPECT_FALSE(readUnitProgress(plan, 1, dir, &p, &error));  // unit 1 ends at a7
     EXPECT_NE(std::string::npos, error.find("outside unit 1"));
+}
+
+TEST_F(PlanTest, WorkFoldersRefuseWhatTheCoordinatorWouldMisreadAndStatusNamesFailedUnits) {
+    Plan plan;
+    std::string error;
+    ASSERT_TRUE(makePlan(dir, 4, &plan, &error) && writePlan(path("plan.txt"), plan, &error));
+    const std::string unit = path("unit_000/");
+    clientPath = path("formulas_003.txt");  // any file serves as the client here
+    ASSERT_TRUE(prepareWorkDir(plan, unit, &error)) << error;
+    const std::pair<std::string, std::string> refusals[] = {
+        {"formulas_002.txt", "formulas_002.txt is not a link to"},  // a file where the link was
+        {"formulas_x", "holds formula files of its own"},
+        {"", "no client program at"}};
+    for (const auto &[name, message] : refusals) {
+        std::remove((unit + name).c_str());
+        if (name.empty()) clientPath = path("none");
+        writeFile(unit + name, name.empty() ? "" : "f, \n");
+        EXPECT_FALSE(prepareWorkDir(plan, unit, &error));
+        EXPECT_NE(std::string::npos, error.find(message)) << error;
+        std::remove((unit + name).c_str());
+        symlink(path("formulas_002.txt").c_str(), path("unit_000/formulas_002.txt").c_str());
+    }
+    // Unit 0 ended for a fault; unit 1 was killed an hour ago, in the middle of its run.
+    const std::string start = "Started new run: y2026m12d07 10:00:00\nstartFileNumM = 0, ";
+    writeFile(unit + "logfile.txt", start + "\nRun ended: y2026m12d07 10:01:00, no clients left\n");
+    mkdir(path("unit_001").c_str(), 0700);
+    writeFile(path("unit_001/logfile.txt"),
+              start +
+                  "\nlog. M = a4, V = a0, fileM = 0, formulaM = 5, fileNumV = 0, "
+                  "formulaNumV = 1, total = 52, numPassed = 0\n");
+    const timeval hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    utimes(path("unit_001/logfile.txt").c_str(), hourAgo);
+    testing::internal::CaptureStdout();
+    showStatus(dir);
+    const std::string shown = testing::internal::GetCapturedStdout();
+    EXPECT_NE(std::string::npos, shown.find("units: 0 done, 0 running, 2 waiting, 2 failed\n"))
+        << shown;
+    EXPECT_NE(std::string::npos, shown.find("unit 0: failed, 0 of 52 pairs (0.0%), 0 passes; "
+                                            "ended: no clients left\n"));
+    EXPECT_NE(std::string::npos, shown.find("unit 1: failed, 0 of 52 pairs (0.0%), 0 passes; "
+                                            "killed without an orderly end"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "campaign/test/campaign_support.h"
+#include "common/lock_file.h"
 
 namespace {
 
@@ -100,6 +101,15 @@ TEST_F(CampaignRunTest, AUnitWhoseRecordsCannotComeBackOrWhoseCoordinatorRefuses
                                  "inject=rename:error=ENOSPC:when=2+", kCampaign, "step",
                                  "campaign", "0", "--client", client},
                                 env);
+    char said[256];  // a second run of unit 0 while one holds it, and no search in a folder
+    const int held =
+        takeLockFile(path("campaign/unit_000/unit.lock").c_str(), 0644, "us", said, sizeof said);
+    RunResult second =
+        runProgram(dir, {kCampaign, "step", "campaign", "0", "--client", client}, env);
+    close(held);
+    EXPECT_EQ(1, second.status);
+    EXPECT_EQ("quarnCampaign: unit 0 is being run already (us)\n", second.err);
+    EXPECT_EQ(4, runProgram(dir, {kCampaign, "resume-argument", "logs"}).status);
     auto badBase = env;
     badBase.push_back("QUARN_KEY_BASE=x");
     RunResult refused =

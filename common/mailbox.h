@@ -23,6 +23,7 @@
 // loaded afresh from the segment on every poll, never cached. The text itself is plain memory.
 #pragma once
 
+#include <sched.h>
 #include <sys/shm.h>
 #include <unistd.h>
 
@@ -41,8 +42,15 @@ constexpr std::size_t MB_SIZE = 1000;  // bytes per segment; both sides ask for 
 constexpr long POLLERS = MB_NUM_CLIENTS + 1;
 
 // 1 when a poll that finds nothing to do should give the processor to the processes that have
-// work: this machine has fewer processors online than there are pollers.
-inline int mbYieldWhenIdle() { return sysconf(_SC_NPROCESSORS_ONLN) < POLLERS ? 1 : 0; }
+// work: this process may run on fewer processors than there are pollers. The processors are
+// those the process may run on (a batch system's task gets a share of a node), not all online.
+inline int mbYieldWhenIdle() {
+    cpu_set_t allowed;
+    const long cpus = sched_getaffinity(0, sizeof allowed, &allowed) == 0
+                          ? CPU_COUNT(&allowed)
+                          : sysconf(_SC_NPROCESSORS_ONLN);
+    return cpus < POLLERS ? 1 : 0;
+}
 
 constexpr char MB_WRITING = 'x';
 constexpr char MB_RUN = 'r';

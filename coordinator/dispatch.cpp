@@ -215,12 +215,17 @@ void settleLastPairs(int waitS) {
             --handOnCount;
             std::memmove(handOnQueue, handOnQueue + 1, handOnCount * sizeof(PendingPair));
         }
-        int open = handOnCount;
-        for (ClientInfo &c : clientInfoArr)
+        int open = 0, serving = 0;  // pairs still with clients; clients that could take one
+        for (ClientInfo &c : clientInfoArr) {
+            serving += servesPairs(c);
             if (c.active && c.unsettled && !settleReply(c, mbLoadLetter(c.shm_ptr)) &&
                 c.place.seq >= 0)
                 ++open;
-        if (open == 0 || signalCount != signals || std::difftime(now, start) >= waitS) break;
+        }
+        // Waiting helps only while a client holds a pair or could take one that waits.
+        if ((open == 0 && (handOnCount == 0 || serving == 0)) || signalCount != signals ||
+            std::difftime(now, start) >= waitS)
+            break;
         nanosleep(&nap, nullptr);
     }
     auto giveUp = [](const char *m, const char *v, const PairPlace &place) {

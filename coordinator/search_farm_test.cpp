@@ -262,6 +262,17 @@ TEST_F(SearchFarmTest, EveryEndOfARunIsOrderlyAndLoggedWithItsReason) {
     }
 }
 
+TEST_F(SearchFarmTest, KeysWhoseClientsKeepDyingAreGivenUpAndARunWithoutClientsIsAFault) {
+    writeCatalogue(dir, {30});                   // more pairs than the clients have lives
+    placeClient(dir, "die=1\ndelay_ms=1500\n");  // seen running, then gone
+    RunResult r = runProgram(dir, {kQuarnMain}, kEnv);
+
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(MB_NUM_CLIENTS,
+              count(readFile(path("logfile.txt")), " times since its first start; key "));
+    expectEndOfLog("log. M = f", "no clients left");
+}
+
 TEST_F(SearchFarmTest, APairNobodyTakesIsRecordedAndAClientThatNeverConfirmsIsNamed) {
     writeCatalogue(dir, {1});
     placeClient(dir, "serve=1\nmute=1003\n");  // nobody answers; 1003 stays silent

@@ -39,21 +39,31 @@ const char *const functTbl[FUNCT_TBL_SIZE] = {
     "acoth", "asech", "acsch", "abs",  "step", "delta", "nandelta",
 };
 
+namespace {
+
+// tmpStr = formula with `text` put in at the first `mark`: in its place (`replace`) or just
+// before it; formula unchanged when it has no mark.
+char *putAtMark(const char *formula, char mark, const char *text, bool replace) {
+    char temp[MAX_DECORATED_LEN];
+    strcpy(tmpStr, formula);
+    char *at = strchr(tmpStr, mark);
+    if (at == nullptr) return tmpStr;
+    strcpy(temp, replace ? at + 1 : at);
+    *at = '\0';
+    strcat(tmpStr, text);
+    strcat(tmpStr, temp);
+    return tmpStr;
+}
+
+}  // namespace
+
 char *addConstant(char *formula, int constNum) {
     if (presConstantNum > MAX_CONSTANT_NUM || constNum < 0 || constNum > MAX_CONSTANT_NUM ||
         strlen(formula) + strlen(constantTbl[constNum]) >= MAX_DECORATED_LEN) {
         printf("addConstant failed. test_F = %s presConstantNum = %d\n", formula, presConstantNum);
         exit(0);
     }
-    char temp[MAX_DECORATED_LEN];
-    strcpy(tmpStr, formula);
-    char *placeholder = strchr(tmpStr, 'n');
-    if (placeholder == nullptr) return tmpStr;
-    strcpy(temp, placeholder + 1);
-    *placeholder = '\0';
-    strcat(tmpStr, constantTbl[constNum]);
-    strcat(tmpStr, temp);
-    return tmpStr;
+    return putAtMark(formula, 'n', constantTbl[constNum], true);
 }
 
 char *addFunct(char *formula, int functNum) {
@@ -62,15 +72,7 @@ char *addFunct(char *formula, int functNum) {
         printf("addFunct failed. test_F = %s presFunctNum = %d\n", formula, presFunctNum);
         exit(0);
     }
-    char temp[MAX_DECORATED_LEN];
-    strcpy(tmpStr, formula);
-    char *paren = strchr(tmpStr, '(');
-    if (paren == nullptr) return tmpStr;
-    strcpy(temp, paren);
-    *paren = '\0';
-    strcat(tmpStr, functTbl[functNum]);
-    strcat(tmpStr, temp);
-    return tmpStr;
+    return putAtMark(formula, '(', functTbl[functNum], false);
 }
 
 int isFunctName(char *str, char *strPtr) {

@@ -39,38 +39,27 @@ TEST(Inspect, SaysWhichCheckDecidedAndAtWhichStep) {
     const std::string tanhM = "tanh(v*m-V*M)*100";
     const std::string m493 = passM + std::string(LONGEST_WHOLE_M - passM.size(), ' ');
     const std::string v492 = passV + std::string(LONGEST_WHOLE_V - passV.size(), ' ');
-    for (const auto &[m, v, status, reason, score, steps, words] :
+    // The reason, the score, the steps and a fact the words must carry (not their sentences).
+    for (const auto &[m, v, status, reason, score, steps, fact] :
          std::vector<std::tuple<std::string, std::string, int, int, int, int, std::string>>{
-             {m493, v492, EXIT_EVALUATED, REASON_PASSED, 4, 96,
-              "passed at step 96: the centre (m = 0.540210259241519) is a strict local minimum "
-              "(left 3.108043166264407, right 0.6840737796521519) above its lowest value "
-              "(0.11654431934142695 at step 57)"},
-             {passM, "V-m,M*v", EXIT_REFUSED, REASON_REFUSED, 0, 0,
-              "refused: V holds a comma or a line end, which split and end the client's "
-              "request; it answers such a request with 'f' without evaluating it"},
+             {m493, v492, EXIT_EVALUATED, REASON_PASSED, 4, 96, "(0.11654431934142695 at step 57)"},
+             {passM, "V-m,M*v", EXIT_REFUSED, REASON_REFUSED, 0, 0, "V holds a comma"},
              {tanhM, "cot(M+m-V*v)*6.62607015E−34", EXIT_NOT_EVALUATED, REASON_NOT_COMPILED, -1, 0,
-              "does not compile: the expression library cannot read V"},
+              "cannot read V"},
              {tanhM, "M*V-m*v+N", EXIT_NOT_EVALUATED, REASON_WRONG_VARIABLES, 0, 0,
-              "wrong number of variables: V uses 5 (M, N, V, m, v); a formula needs exactly the "
-              "four m, M, v and V"},
+              "V uses 5 (M, N, V, m, v)"},
              {seed, seed, EXIT_EVALUATED, REASON_SPREAD, 0, 6,
-              "the spread check after step 6 failed (score 0): the centre did not fall below "
-              "its start value (m = 1836.264998650089, start 1.007276466621); the neighbours "
-              "rose unevenly (centre - left = -2080.0259035723675, centre - right = "
-              "1469.616364800042)"},
+              "centre - left = -2080.0259035723675"},
              {tanhM, "(v+V)+M/m", EXIT_EVALUATED, REASON_NOT_FINITE, 0, 6,
-              "a value became NaN or infinite: from step 3 (cell 498, v = NaN); at step 6 the "
-              "centre is NaN and its neighbours NaN and NaN: the spread check after step 6 "
-              "failed (score 0)"},
+              "from step 3 (cell 498, v = NaN)"},
              {"atan(v*m-V*M)*log10e", "log2e*tan(V-M*v-m)", EXIT_EVALUATED, REASON_NO_PASS, 0, 100,
-              "ran 100 steps without passing: from step 17 on, the centre was a strict local "
-              "minimum at 2 of 84 steps, never above its lowest value"}}) {
+              "at 2 of 84 steps"}}) {
         Inspection in;
         EXPECT_EQ(status, inspectPair(m.c_str(), v.c_str(), 0, &in)) << m << " " << v;
         EXPECT_EQ(reason, in.reason) << m << " " << v;
         EXPECT_EQ(score, in.score) << m << " " << v;
         EXPECT_EQ(steps, in.steps) << m << " " << v;
-        EXPECT_EQ(words, in.words);
+        EXPECT_NE(std::string(in.words).find(fact), std::string::npos) << in.words;
     }
 }
 

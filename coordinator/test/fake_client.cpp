@@ -6,6 +6,7 @@
 //   delay_ms=<n>    time each answer takes
 //   mute=<key>      this key never confirms its stop: told to stop, it stays attached and silent
 //   quick=1         answers at once and logs nothing: a client as fast as can be (benchmarks)
+//   die=1           exits at its first request after the seed (after delay_ms), without answering
 // Like the real client it ignores SIGTERM and SIGHUP; unlike it, it dies on SIGINT, so that a
 // Ctrl+C reaching the clients would show.
 #include <sched.h>
@@ -31,7 +32,7 @@ int main(int argc, char **argv) {
     void *address = shmat(shmget(key, MB_SIZE, 0666), nullptr, 0);
     if (address == reinterpret_cast<void *>(-1)) return 1;
     char *mailbox = static_cast<char *>(address);
-    int serve = key, mute = -1, quick = 0;
+    int serve = key, mute = -1, quick = 0, die = 0;
     long delayMs = 0;
     char line[2 * FORMULA_BUF_SIZE], pass[2 * FORMULA_BUF_SIZE] = "", m[MB_SIZE];
     if (FILE *rule = std::fopen("fake_rule.txt", "r")) {
@@ -42,6 +43,7 @@ int main(int argc, char **argv) {
             std::sscanf(line, "delay_ms=%ld", &delayMs);
             std::sscanf(line, "mute=%d", &mute);
             std::sscanf(line, "quick=%d", &quick);
+            std::sscanf(line, "die=%d", &die);
         }
         std::fclose(rule);
     }
@@ -57,6 +59,7 @@ int main(int argc, char **argv) {
         *v++ = '\0';
         if (!quick) std::fprintf(log, "%c %s %s\n", letter, m, v), std::fflush(log);
         nap(delayMs);
+        if (die && std::strcmp(m, MB_SEED_FORMULA) != 0) return 1;
         int score = letter == MB_SELFTEST                            ? 3
                     : std::strcmp(pass, "*") && std::strcmp(pass, m) ? 0
                                                                      : 4;
