@@ -116,7 +116,8 @@ TEST_F(SlurmClusterTest, ANodeLostInTheMiddleOfACopyBackLosesNoPass) {
     ASSERT_EQ(0, runProgram(dir, {kCampaign, "collect", "campaign"}).status);
     // Every pair requested; only the lost unit's twice.
     for (int u = 0; u < kFormulas / kMPerUnit; ++u)
-        EXPECT_TRUE(u == unit || unitRequests(path("logs"), u, kMPerUnit) == 600) << u;
+        EXPECT_TRUE(u == unit || unitRequests(path("logs"), u, kMPerUnit) == kMPerUnit * kFormulas)
+            << u;
     std::vector<std::string> pairs = requested(path("logs"));
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
     EXPECT_EQ(allPairs(kFormulas), pairs);
