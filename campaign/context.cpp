@@ -32,7 +32,7 @@ void setUpState() {
     scriptPath = QUARN_SCRIPT_DIR "/campaign.sbatch";
 }
 
-void installSignalHandlers() {
+void installCampaignSignals() {
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);

@@ -20,4 +20,4 @@ void setUpState();
 
 // Installs the handler of SIGINT, SIGTERM and SIGHUP. SIGPIPE is ignored: a closed output must
 // not end a runner that still has a coordinator to wait for.
-void installSignalHandlers();
+void installCampaignSignals();

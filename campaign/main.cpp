@@ -80,7 +80,7 @@ int readOptions(int argc, char **argv, int at, CommandOptions *o) {
 
 int main(int argc, char **argv) {
     setUpState();
-    installSignalHandlers();
+    installCampaignSignals();
     if (argc == 2 && std::strcmp(argv[1], "min-free-kb") == 0) {
         std::printf("%s\n", chosenThreshold().c_str());
         return EXIT_OK;
