@@ -261,7 +261,8 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
         const int status =
             pid < 0 ? -1 : supervise(pid, outFd, errFd, campaign, work, dir, &lastError);
         // Until its records are back in the unit's folder, the scratch folder holds the only copy.
-        bool copied = work == dir || copyRecords(work, dir, &error);
+        std::string copyError;
+        const bool copied = work == dir || copyRecords(work, dir, &copyError);
         // Done as the unit's folder has it; how the run ended as its own log says.
         UnitProgress after, ran;
         const bool done = readUnitProgress(plan, unit, dir, &after, &error) && after.finished;
@@ -269,8 +270,8 @@ int runUnit(const std::string &campaign, const Plan &plan, int unit, int onNode)
         bool failed = false;
         std::string details = endDetails(before, ran, status, lastError, &failed);
         if (!copied) {
-            details +=
-                "; the records could not be copied back (" + error + "); scratch kept in " + work;
+            details += "; the records could not be copied back (" + copyError +
+                       "); scratch kept in " + work;
             failed = true;
             keepScratch = true;
         }
