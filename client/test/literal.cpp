@@ -12,6 +12,7 @@
 
 #include "client/failed_texts.h"
 #include "client/field.h"
+#include "common/formula_class.h"
 
 const Cell *literalLastT;
 int literalCycles;
@@ -122,6 +123,35 @@ int sameAsLibrary(const char *textM, const char *textV, int *result) {
     *result = evaluateFunction(textM, textV);
     fieldRecorder = nullptr;
     return *result == expected && steps[0] == steps[1];
+}
+
+int sameAsClassPair(const char *textM, const char *textV, const char *classM, const char *classV,
+                    int *result) {
+    for (std::vector<std::uint64_t> &zones : steps) zones.clear();
+    fieldRecorder = record;
+    scorer = 0;
+    int expected = evaluateFunction(classM, classV);
+    scorer = 1;
+    *result = evaluateFunction(textM, textV);
+    fieldRecorder = nullptr;
+    return *result == expected && steps[0] == steps[1];
+}
+
+std::vector<std::vector<int>> formulaClasses(const std::vector<std::string> &texts,
+                                             std::vector<int> *classOf) {
+    static FormulaClassKey classKey;
+    FormulaClassTable table;
+    std::vector<std::vector<int>> members;
+    for (const std::string &text : texts) {
+        const int use = classifyFormula(text.c_str(), 0, &classKey), next = members.size();
+        const int c = use == USE_KEYED  ? classOfKey(&table, classKey, next)
+                      : use > USE_KEYED ? next
+                                        : -1;
+        if (c == next) members.emplace_back();
+        if (c >= 0) members[c].push_back(static_cast<int>(classOf->size()));
+        classOf->push_back(c);
+    }
+    return members;
 }
 
 std::vector<std::pair<std::string, std::string>> loadCorpus() {
