@@ -16,8 +16,6 @@ namespace {
 constexpr const char *WHY_WORDS[] = {"not-compiled", "variables"};  // by -1 - class
 constexpr long UNSEEN = LONG_MIN;  // readClasses: a position no line has named yet
 
-FormulaClassKey classKey;  // scratch of classifyCatalogue: the key of the formula being classed
-
 // Groups the positions of out->classOf by class (memberAt, members), in catalogue order.
 void groupMembers(CatalogueClasses *out, long classes) {
     out->memberAt.assign(static_cast<std::size_t>(classes) + 1, 0);
@@ -95,11 +93,10 @@ int classifyCatalogue(const std::string &dir, std::vector<CatalogueFile> *files,
     FormulaStream stream = {};
     resetStream(stream);
     for (const char *text; (text = getNextFormula(stream, STREAM_NEXT)) != nullptr;) {
-        const int use = classifyFormula(text, checkLibrary, &classKey);
+        int use;
+        long c = classOfFormula(&table, text, checkLibrary, classes, &use);
         ++out->uses[use];
-        long c = use == USE_NOT_COMPILED ? NOT_COMPILED_CLASS : WRONG_VARIABLES_CLASS;
-        if (use == USE_KEYED) c = classOfKey(&table, classKey, classes);
-        if (use >= USE_OWN_LEFT) c = classes;
+        if (c < 0) c = use == USE_NOT_COMPILED ? NOT_COMPILED_CLASS : WRONG_VARIABLES_CLASS;
         classes += c == classes;
         out->classOf.push_back(c);
         addText(out, text);

@@ -31,6 +31,7 @@ FormulaTree tree;
 FormulaProgram program;
 FormulaBatch probeBatch;
 char printed[CLASS_KEY_MAX];  // the compiler's printed tree, compared with the library's
+FormulaClassKey textKey;      // the key of classOfFormula's text
 
 constexpr char PROBE_NAMES[FORMULA_NAME_SLOTS][2] = {"m", "M", "v", "V"};
 constexpr std::uint64_t ONE_NAN = 0x7ff8000000000000ull;  // every NaN of a key
@@ -200,4 +201,11 @@ long classOfKey(FormulaClassTable *table, const FormulaClassKey &key, long newCl
     table->arena.insert(table->arena.end(), key.bytes, key.bytes + key.length);
     ++table->used;
     return newClass;
+}
+
+long classOfFormula(FormulaClassTable *table, const char *text, int checkLibrary, long newClass,
+                    int *use) {
+    *use = classifyFormula(text, checkLibrary, &textKey);
+    if (*use == USE_KEYED) return classOfKey(table, textKey, newClass);
+    return *use > USE_KEYED ? newClass : -1;
 }

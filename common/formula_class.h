@@ -28,6 +28,9 @@
 // - classOfKey(table, key, newClass): the class the table holds for key; when it holds none,
 //   key becomes class newClass and newClass is returned. The table grows as it needs (rarely:
 //   its size doubles).
+// - classOfFormula(table, text, checkLibrary, newClass, use) classes text and looks its key
+//   up: its key's class (newClass when new), newClass for a usable text without a key (a class
+//   of its own), -1 for a text whose pairs score "f"; *use receives what classifyFormula said.
 #pragma once
 
 #include <cstddef>
@@ -82,3 +85,5 @@ struct FormulaClassTable {
 };
 
 long classOfKey(FormulaClassTable *table, const FormulaClassKey &key, long newClass);
+long classOfFormula(FormulaClassTable *table, const char *text, int checkLibrary, long newClass,
+                    int *use);

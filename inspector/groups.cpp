@@ -11,8 +11,6 @@ namespace {
 constexpr std::uint64_t FNV_OFFSET = 14695981039346656037ull;
 constexpr std::uint64_t FNV_PRIME = 1099511628211ull;
 
-FormulaClassKey formulaKey;  // scratch of formulaClass
-
 std::uint64_t mix(std::uint64_t hash, const char *text) {
     for (; *text; ++text) hash = (hash ^ static_cast<unsigned char>(*text)) * FNV_PRIME;
     return hash;
@@ -24,9 +22,10 @@ long formulaClass(FormulaClasses *classes, const std::string &text) {
     auto [at, added] = classes->known.emplace(text, classes->next);
     if (!added) return at->second;
     const int saved = muteOutput();  // the library echoes the bytes it skips
-    const int use = classifyFormula(text.c_str(), 1, &formulaKey);
+    int use;
+    const long c = classOfFormula(&classes->table, text.c_str(), 1, classes->next, &use);
     restoreOutput(saved);
-    if (use == USE_KEYED) at->second = classOfKey(&classes->table, formulaKey, classes->next);
+    if (c >= 0) at->second = c;  // else a class of its own, by its text
     classes->next += at->second == classes->next;
     return at->second;
 }
