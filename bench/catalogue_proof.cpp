@@ -68,10 +68,7 @@ long proveClasses(const std::vector<std::string> &texts, long wanted, FILE *repo
             if (evaluateFunction(texts[members[cm][0]].c_str(), texts[members[cv][0]].c_str()) ==
                 PASS_SCORE)
                 ++classPasses, check(members[cm], members[cv], SMALL_SEARCH);
-    std::fprintf(report,
-                 "search over the first %d formulas: %ld passing class pairs, %ld member "
-                 "pairs\n",
-                 SMALL_SEARCH, classPasses, pairs);
+    const long searched = pairs;
     std::vector<const std::vector<int> *> several;  // classes of more than one member
     for (const std::vector<int> &c : members)
         if (c.size() > 1) several.push_back(&c);
@@ -81,9 +78,9 @@ long proveClasses(const std::vector<std::string> &texts, long wanted, FILE *repo
         check(ms, *several[random() % several.size()], INT_MAX);
     }
     std::fprintf(report,
-                 "member pairs: %ld (%ld passing), as their class pairs at every step: "
-                 "%ld, differ: %ld\n",
-                 pairs, passes, pairs - differ, differ);
+                 "member pairs: %ld (%ld passing; %ld of the %ld passing class pairs of the "
+                 "first %d formulas), differ from their class pairs: %ld\n",
+                 pairs, passes, searched, classPasses, SMALL_SEARCH, differ);
     return differ;
 }
 

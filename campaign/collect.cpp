@@ -76,7 +76,7 @@ int collectCampaign(const std::string &campaign) {
     }
     std::printf("%d of %zu units done, %ld of %ld pairs; %ld passing pairs merged into %s\n",
                 finished, plan.units.size(), done, planPairs(plan), passes, bestPath.c_str());
-    if (distinct && !expandPasses(campaign, plan, best, &error)) {
+    if (distinct && !expandPasses(campaign, plan, best, unevaluated, &error)) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         return EXIT_ERROR;
     }

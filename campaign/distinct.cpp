@@ -21,6 +21,7 @@
 #include "client/field.h"
 #include "common/pair_line.h"
 #include "coordinator/constants.h"
+#include "coordinator/records.h"
 
 namespace {
 
@@ -67,10 +68,10 @@ int clientScore(const char *m, const char *v) {
     return score;
 }
 
-// The class pairs that best.txt's lines name, without repeats, in order; the self-test pair
-// only when it passes. Returns 1, or 0 with *error set.
-int passingClassPairs(const Plan &plan, const CatalogueClasses &classes, const std::string &best,
-                      std::vector<std::pair<long, long>> *pairs, std::string *error) {
+// The class pairs that the lines of `records` (best.txt or unevaluated.txt) name, without
+// repeats, in order. Returns 1, or 0 with *error set.
+int classPairsOf(const CatalogueClasses &classes, const char *name, const std::string &records,
+                 std::vector<std::pair<long, long>> *pairs, std::string *error) {
     std::vector<std::pair<std::string_view, long>> byText;  // representatives, by text
     for (long c = 0; c < classes.classes(); ++c)
         byText.emplace_back(classes.text(classes.members[classes.memberAt[c]]), c);
@@ -80,36 +81,49 @@ int passingClassPairs(const Plan &plan, const CatalogueClasses &classes, const s
             std::lower_bound(byText.begin(), byText.end(), std::pair{std::string_view(text), 0L});
         return at != byText.end() && at->first == text ? at->second : -1L;
     };
-    const long count = classes.classes();
-    const bool hasSelfTest = plan.formulas * plan.formulas > SELFTEST_AT_TOTAL;
-    const std::pair<long, long> selfTest = {SELFTEST_AT_TOTAL / count, SELFTEST_AT_TOTAL % count};
-    for (std::size_t at = 0; at < best.size();) {
-        const std::size_t end = best.find('\n', at);
-        const std::string line = best.substr(at, end - at);
-        at = end == std::string::npos ? best.size() : end + 1;
+    for (std::size_t at = 0; at < records.size();) {
+        const std::size_t end = records.find('\n', at);
+        const std::string line = records.substr(at, end - at);
+        at = end == std::string::npos ? records.size() : end + 1;
         std::string m, v;
         const std::pair<long, long> pair = parsePairLine(line, &m, &v)
                                                ? std::pair{classOfText(m), classOfText(v)}
                                                : std::pair{-1L, -1L};
         if (pair.first < 0 || pair.second < 0) {
-            *error = "best.txt names a pair that is not of the representatives: " + plainLine(line);
+            *error = std::string(name) +
+                     " names a pair that is not of the representatives: " + plainLine(line);
             return 0;
         }
         pairs->push_back(pair);
     }
     std::sort(pairs->begin(), pairs->end());
     pairs->erase(std::unique(pairs->begin(), pairs->end()), pairs->end());
-    auto found = std::lower_bound(pairs->begin(), pairs->end(), selfTest);
-    if (hasSelfTest && found != pairs->end() && *found == selfTest) {
-        const long m = classes.members[classes.memberAt[selfTest.first]];
-        const long v = classes.members[classes.memberAt[selfTest.second]];
-        const int score = clientScore(classes.text(m), classes.text(v));
-        std::printf("the self-test pair M = %s, V = %s scores %d here: %s\n", classes.text(m),
-                    classes.text(v), score,
-                    score == PASS_SCORE ? "a pass, expanded" : "not a pass, left out");
-        if (score != PASS_SCORE) pairs->erase(found);
-    }
     return 1;
+}
+
+// Leaves the self-test pair, the plan's pair SELFTEST_AT_TOTAL, out of the passing class pairs
+// unless the client's scorer passes it here.
+void scoreSelfTest(const Plan &plan, const CatalogueClasses &classes,
+                   std::vector<std::pair<long, long>> *pairs) {
+    const long count = classes.classes();
+    const std::pair<long, long> selfTest = {SELFTEST_AT_TOTAL / count, SELFTEST_AT_TOTAL % count};
+    auto found = std::lower_bound(pairs->begin(), pairs->end(), selfTest);
+    if (planPairs(plan) <= SELFTEST_AT_TOTAL || found == pairs->end() || *found != selfTest) return;
+    const char *m = classes.text(classes.members[classes.memberAt[selfTest.first]]);
+    const char *v = classes.text(classes.members[classes.memberAt[selfTest.second]]);
+    const int score = clientScore(m, v);
+    std::printf("the self-test pair M = %s, V = %s scores %d here: %s\n", m, v, score,
+                score == PASS_SCORE ? "a pass, expanded" : "not a pass, left out");
+    if (score != PASS_SCORE) pairs->erase(found);
+}
+
+// The pairs of the original catalogue that the class pairs stand for.
+long memberPairs(const CatalogueClasses &classes, const std::vector<std::pair<long, long>> &pairs) {
+    long count = 0;
+    for (const auto &[m, v] : pairs)
+        count += (classes.memberAt[m + 1] - classes.memberAt[m]) *
+                 (classes.memberAt[v + 1] - classes.memberAt[v]);
+    return count;
 }
 
 }  // namespace
@@ -166,22 +180,22 @@ int planDistinct(const std::string &campaign, const std::string &catalogue, long
 }
 
 int expandPasses(const std::string &campaign, const Plan &plan, const std::string &best,
-                 std::string *error) {
+                 const std::string &unevaluated, std::string *error) {
     CatalogueClasses classes;
-    std::vector<std::pair<long, long>> pairs;
+    std::vector<std::pair<long, long>> pairs, given;
     if (!readClasses(plan.catalogue, plan.distinct.formulas, &classes, error) ||
-        !passingClassPairs(plan, classes, best, &pairs, error))
+        !classPairsOf(classes, BEST_FILE_NAME, best, &pairs, error) ||
+        !classPairsOf(classes, UNEVALUATED_FILE_NAME, unevaluated, &given, error))
         return 0;
+    scoreSelfTest(plan, classes, &pairs);
     // Each M class's passing V formulas: the members of its V classes, in catalogue order.
     std::map<long, std::vector<long>> passingV;
     for (const auto &[m, v] : pairs) {
         std::vector<long> &to = passingV[m];
         to.insert(to.end(), classes.members.begin() + classes.memberAt[v],
                   classes.members.begin() + classes.memberAt[v + 1]);
-        const long members = classes.memberAt[m + 1] - classes.memberAt[m];
-        std::printf("class pair of %ld x %ld = %ld member pairs: M = %s, V = %s\n", members,
-                    classes.memberAt[v + 1] - classes.memberAt[v],
-                    members * (classes.memberAt[v + 1] - classes.memberAt[v]),
+        std::printf("class pair of %ld member pairs: M = %s, V = %s\n",
+                    memberPairs(classes, {{m, v}}),
                     classes.text(classes.members[classes.memberAt[m]]),
                     classes.text(classes.members[classes.memberAt[v]]));
     }
@@ -204,5 +218,8 @@ int expandPasses(const std::string &campaign, const Plan &plan, const std::strin
     std::printf(
         "%zu passing class pairs expand to %ld passing pairs of the %ld formulas of %s: %s\n",
         pairs.size(), lines, classes.formulas, plan.distinct.original.c_str(), path.c_str());
+    if (!given.empty())
+        std::printf("the %zu class pairs without a result stand for %ld pairs of %s\n",
+                    given.size(), memberPairs(classes, given), plan.distinct.original.c_str());
     return 1;
 }

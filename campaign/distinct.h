@@ -22,11 +22,12 @@
 //   writes the representatives, the class table and the unusable list into
 //   <campaign>/DISTINCT_DIR_NAME and a plan over the representatives with its distinct part.
 //   A campaign that has a plan keeps it. EXIT_OK, or EXIT_ERROR after a message.
-// - expandPasses(campaign, plan, best, error): the class pairs of the merged best.txt `best`
-//   expanded into <campaign>/BEST_ALL_FILE_NAME: every passing pair of the original catalogue,
-//   one line each as the coordinator writes best.txt, M-major by original position (the order
-//   a search over all pairs sends them); prints each class pair with its member pairs. Returns
-//   1, or 0 with *error set (best-all.txt is then left as it was).
+// - expandPasses(campaign, plan, best, unevaluated, error): the class pairs of the merged
+//   best.txt `best` expanded into <campaign>/BEST_ALL_FILE_NAME: every passing pair of the
+//   original catalogue, one line each as the coordinator writes best.txt, M-major by original
+//   position (the order a search over all pairs sends them); prints each class pair with its
+//   member pairs, and the pairs that the class pairs of the merged unevaluated.txt stand for.
+//   Returns 1, or 0 with *error set (best-all.txt is then left as it was).
 #pragma once
 
 #include <string>
@@ -36,4 +37,4 @@
 int classesCommand(const std::string &catalogue);
 int planDistinct(const std::string &campaign, const std::string &catalogue, long mPerUnit);
 int expandPasses(const std::string &campaign, const Plan &plan, const std::string &best,
-                 std::string *error);
+                 const std::string &unevaluated, std::string *error);

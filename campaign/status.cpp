@@ -137,7 +137,9 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
     } else {
         std::printf("rate: not known yet\n");
     }
-    std::printf("passing pairs so far: %ld\n", passed);
+    std::printf("passing %s so far: %ld\n",
+                plan.distinct.original.empty() ? "pairs" : "class pairs (collect expands them)",
+                passed);
     std::fputs(details.c_str(), stdout);
     return EXIT_OK;
 }
