@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "campaign/constants.h"
+#include "campaign/distinct.h"
 #include "campaign/files.h"
 #include "campaign/unit.h"
 #include "coordinator/records.h"
@@ -33,7 +34,11 @@ long addRecord(const std::string &dir, const char *name, std::string *merged) {
 int collectCampaign(const std::string &campaign) {
     Plan plan;
     std::string error;
-    if (!readPlan(campaign + "/" + PLAN_FILE_NAME, &plan, &error)) {
+    const bool distinct =
+        readPlan(campaign + "/" + PLAN_FILE_NAME, &plan, &error) && !plan.distinct.original.empty();
+    // A distinct plan's passes are expanded through its class table, which must be the one
+    // planned, into positions of the original catalogue, which must be the one classed.
+    if (!error.empty() || (distinct && !checkCatalogue(plan, &error))) {
         std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
         return EXIT_ERROR;
     }
@@ -71,6 +76,10 @@ int collectCampaign(const std::string &campaign) {
     }
     std::printf("%d of %zu units done, %ld of %ld pairs; %ld passing pairs merged into %s\n",
                 finished, plan.units.size(), done, planPairs(plan), passes, bestPath.c_str());
+    if (distinct && !expandPasses(campaign, plan, best, unevaluated, &error)) {
+        std::fprintf(stderr, "quarnCampaign: %s\n", error.c_str());
+        return EXIT_ERROR;
+    }
     if (given > 0)
         std::printf("%ld pairs without a result are listed in %s/%s\n", given, campaign.c_str(),
                     UNEVALUATED_FILE_NAME);

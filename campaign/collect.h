@@ -8,5 +8,5 @@
 // Merges the units of the campaign in `campaign`, replacing its best.txt and unevaluated.txt
 // atomically (a unit still running adds what it has found so far). Prints one line per unit
 // and the totals. Returns EXIT_OK, or EXIT_ERROR when the plan or a file cannot be read or
-// written.
+// written, or when a distinct campaign's catalogue or class table changed since its plan.
 int collectCampaign(const std::string &campaign);

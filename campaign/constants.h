@@ -19,6 +19,17 @@ constexpr char JOBS_FILE_NAME[] = "jobs.txt";      // one line per Slurm submiss
 constexpr char UNIT_DIR_FORMAT[] = "unit_%03d";    // a unit's working directory
 constexpr char CAMPAIGN_STOP_FILE[] = "stop.txt";  // present: running units end in order
 
+// ---- A distinct campaign (classes.h): the folder of its catalogue of class representatives,
+// class table and unusable formulas, and the expanded passes (expand.h).
+constexpr char DISTINCT_DIR_NAME[] = "distinct";
+constexpr char CLASSES_FILE_NAME[] = "classes.txt";
+constexpr char UNUSABLE_FILE_NAME[] = "unusable.txt";
+constexpr char BEST_ALL_FILE_NAME[] = "best-all.txt";
+// The representatives are written in the generator's shape (generator/constants.h).
+constexpr int DISTINCT_LINES_PER_FILE = 10000;
+constexpr int DISTINCT_FORMULAS_PER_LINE = 7;
+constexpr char DISTINCT_FILE_FORMAT[] = "formulas_%03d.txt";
+
 // ---- Files of a unit's directory besides the coordinator's own records.
 constexpr char TASK_FILE_NAME[] = "task.txt";   // one line per start and end of a unit run
 constexpr char UNIT_LOCK_NAME[] = "unit.lock";  // held while a unit runs: never two at once

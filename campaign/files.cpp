@@ -76,30 +76,55 @@ int readWhole(const std::string &path, std::string *text) {
     return 1;
 }
 
-int writeAtomically(const std::string &path, const std::string &text, std::string *error,
-                    int mode) {
+int openAtomically(const std::string &path, AtomicFile *file, std::string *error, int mode) {
     // A name of its own in the same folder, never one another process could have put there.
     const std::size_t slash = path.rfind('/');
     const std::size_t at = slash == std::string::npos ? 0 : slash + 1;
-    std::string temp = path.substr(0, at) + "." + path.substr(at) + ".XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
+    file->path = path;
+    file->temp = path.substr(0, at) + "." + path.substr(at) + ".XXXXXX";
+    file->pending.clear();
+    file->failed = 0;
+    file->fd = mkostemp(file->temp.data(), O_CLOEXEC);
+    if (file->fd < 0) {
         *error = failure("cannot create a temporary file for", path);
         return 0;
     }
-    if (fchmod(fd, static_cast<mode_t>(mode)) != 0 || !writeAll(fd, text.data(), text.size()) ||
-        fsync(fd) != 0) {
-        *error = failure("cannot write", path);
-        close(fd);
-        unlink(temp.c_str());
+    if (fchmod(file->fd, static_cast<mode_t>(mode)) != 0) file->failed = errno;
+    return 1;
+}
+
+void writeAtomically(AtomicFile *file, const char *text, std::size_t size) {
+    file->pending.append(text, size);
+    if (file->pending.size() < IO_CHUNK || file->failed) return;
+    if (!writeAll(file->fd, file->pending.data(), file->pending.size())) file->failed = errno;
+    file->pending.clear();
+}
+
+int closeAtomically(AtomicFile *file, std::string *error) {
+    if (!file->failed &&
+        (!writeAll(file->fd, file->pending.data(), file->pending.size()) || fsync(file->fd) != 0))
+        file->failed = errno;
+    if (file->failed) {
+        errno = file->failed;
+        *error = failure("cannot write", file->path);
+        close(file->fd);
+        unlink(file->temp.c_str());
         return 0;
     }
-    if (close(fd) != 0 || rename(temp.c_str(), path.c_str()) != 0) {
-        *error = failure("cannot put in place", path);
-        unlink(temp.c_str());
+    if (close(file->fd) != 0 || rename(file->temp.c_str(), file->path.c_str()) != 0) {
+        *error = failure("cannot put in place", file->path);
+        unlink(file->temp.c_str());
         return 0;
     }
     return 1;
+}
+
+int writeAtomically(const std::string &path, const std::string &text, std::string *error,
+                    int mode) {
+    AtomicFile file;
+    if (!openAtomically(path, &file, error, mode)) return 0;
+    writeAtomically(&file, text.data(), text.size());
+    return closeAtomically(&file, error);
 }
 
 int copyAtomically(const std::string &src, const std::string &dst, std::string *error, int mode) {

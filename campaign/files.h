@@ -17,6 +17,21 @@ int readWhole(const std::string &path, std::string *text);
 int writeAtomically(const std::string &path, const std::string &text, std::string *error,
                     int mode = 0644);
 
+// The same in pieces, for a file too big to build in memory first: openAtomically creates the
+// temporary file (returns 1, or 0 with *error set), writeAtomically adds text to it (a failure
+// is kept for the close), closeAtomically puts it in place (returns 1) or removes it after a
+// failure (returns 0 with *error set).
+struct AtomicFile {
+    std::string path;     // the file's place
+    std::string temp;     // the temporary file's name
+    std::string pending;  // text not yet written
+    int fd = -1;
+    int failed = 0;  // errno of the first failure
+};
+int openAtomically(const std::string &path, AtomicFile *file, std::string *error, int mode = 0644);
+void writeAtomically(AtomicFile *file, const char *text, std::size_t size);
+int closeAtomically(AtomicFile *file, std::string *error);
+
 // Replaces `dst` with a copy of `src` (permission bits `mode`); when `src` does not exist,
 // nothing happens. Returns 1, or 0 with *error set.
 int copyAtomically(const std::string &src, const std::string &dst, std::string *error,

@@ -11,6 +11,7 @@
 #include "campaign/commands.h"
 #include "campaign/constants.h"
 #include "campaign/context.h"
+#include "campaign/distinct.h"
 #include "campaign/runner.h"
 #include "campaign/status.h"
 #include "coordinator/settings.h"
@@ -20,6 +21,9 @@ namespace {
 const char USAGE[] =
     "usage: quarnCampaign <command> ...\n"
     "  plan <campaign> <catalogue> <M per unit>  split the catalogue's formula files into units\n"
+    "  plan --distinct <campaign> <catalogue> <M per unit>\n"
+    "                                            the same over one formula of each class\n"
+    "  classes <catalogue>                       count the classes of the catalogue's formulas\n"
     "  resume-argument <dir>                     the argument that continues the search in <dir>\n"
     "  run <campaign> [--units A-B] [--client PATH]\n"
     "                                            run the units here, one after another\n"
@@ -90,12 +94,15 @@ int main(int argc, char **argv) {
     CommandOptions options;
     long number = 0;
     if (command == "plan") {
-        if (argc != 5 || !parseWholeNumber(argv[4], 1, LONG_MAX, &number))
+        const int distinct = std::strcmp(argv[2], "--distinct") == 0;
+        if (argc != 5 + distinct || !parseWholeNumber(argv[4 + distinct], 1, LONG_MAX, &number))
             return usage(
                 "plan needs a campaign folder, a catalogue folder and a whole number of "
                 "M formulas per unit above 0");
-        return planCommand(argv[2], argv[3], number);
+        return distinct ? planDistinct(argv[3], argv[4], number)
+                        : planCommand(argv[2], argv[3], number);
     }
+    if (command == "classes" && argc == 3) return classesCommand(argv[2]);
     if (command == "resume-argument" && argc == 3) return resumeArgumentCommand(argv[2]);
     if (command == "status" && argc == 3) return showStatus(argv[2]);
     const std::string campaign = folder(argv[2]);

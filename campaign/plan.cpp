@@ -95,7 +95,7 @@ bool readPlanLine(const std::string &line, Plan *plan) {
         return true;
     }
     if (f[0] == "m-per-unit") return f.size() == 2 && isNumber(f[1], 1, &plan->mPerUnit);
-    if (f[0] == "file" && f.size() >= 4) {
+    if ((f[0] == "file" || f[0] == "original-file") && f.size() >= 4) {
         CatalogueFile file;
         const bool digested = f.size() == 5 && isDigest(f[3]);
         file.digest = digested ? f[3] : "";
@@ -103,10 +103,21 @@ bool readPlanLine(const std::string &line, Plan *plan) {
         file.bytes = -1;  // an entry that is not a regular file is written as -1
         const bool ok = isNumber(f[1], 0, &file.formulas) &&
                         (f[2] == "-1" || isNumber(f[2], 0, &file.bytes)) &&
-                        file.name.starts_with(CATALOGUE_PREFIX);
-        plan->files.push_back(file);
+                        file.name.starts_with(CATALOGUE_PREFIX) && (digested || f[0] == "file");
+        (f[0] == "file" ? plan->files : plan->distinct.files).push_back(file);
         return ok;
     }
+    DistinctPart &d = plan->distinct;
+    if (f[0] == "original" && f.size() >= 2) {
+        d.original = line.substr(sizeof "original");
+        return true;
+    }
+    if (f[0] == "classes")
+        return f.size() == 3 && isNumber(f[1], 1, &d.usable) && isDigest(f[2]) &&
+               (d.classesDigest = f[2], true);
+    if (f[0] == "unusable")
+        return f.size() == 3 && isNumber(f[1], 0, &d.unusable) && isDigest(f[2]) &&
+               (d.unusableDigest = f[2], true);
     PlanUnit u = {};
     long unit = -1;
     const bool ok = f.size() == 4 && isNumber(f[0], 0, &unit) &&
@@ -115,6 +126,32 @@ bool readPlanLine(const std::string &line, Plan *plan) {
                     isNumber(f[2], 1, &u.mCount) && isNumber(f[3], 0, &u.pairs);
     plan->units.push_back(u);
     return ok;
+}
+
+// Checks that folder dir still holds the catalogue files `files` with their sizes and digests.
+int checkFolder(const std::string &dir, const std::vector<CatalogueFile> &files,
+                std::string *error) {
+    const int names = countCatalogueNames(dir.c_str());
+    if (names < 0) {
+        *error = failure("cannot list the catalogue", dir);
+        return 0;
+    }
+    if (names != static_cast<int>(files.size())) {
+        *error = "the catalogue " + dir + " now holds " + std::to_string(names) +
+                 " formula files, the plan counted " + std::to_string(files.size());
+        return 0;
+    }
+    for (const CatalogueFile &f : files) {
+        std::string digest;
+        const std::string file = dir + "/" + f.name;
+        if (sizeOf(file) != f.bytes ||
+            (!f.digest.empty() && (!fileDigest(file, &digest) || digest != f.digest))) {
+            *error =
+                "the catalogue file " + dir + "/" + f.name + " has changed since it was planned";
+            return 0;
+        }
+    }
+    return 1;
 }
 
 }  // namespace
@@ -188,6 +225,16 @@ int writePlan(const std::string &path, const Plan &plan, std::string *error) {
         text += "file " + std::to_string(f.formulas) + " " + std::to_string(f.bytes) + " " +
                 (f.digest.empty() ? "" : f.digest + " ") + f.name + "\n";
     text += "m-per-unit " + std::to_string(plan.mPerUnit) + "\n";
+    const DistinctPart &d = plan.distinct;
+    if (!d.original.empty()) {
+        text += "# distinct: the catalogue above holds one formula of each class of this one\n";
+        text += "original " + d.original + "\n";
+        for (const CatalogueFile &f : d.files)
+            text += "original-file " + std::to_string(f.formulas) + " " + std::to_string(f.bytes) +
+                    " " + f.digest + " " + f.name + "\n";
+        text += "classes " + std::to_string(d.usable) + " " + d.classesDigest + "\n";
+        text += "unusable " + std::to_string(d.unusable) + " " + d.unusableDigest + "\n";
+    }
     text += "# unit  resume argument  M count  pairs\n";
     for (std::size_t i = 0; i < plan.units.size(); ++i)
         text += std::to_string(i) + " " + resumeText(plan.units[i].resume) + " " +
@@ -235,28 +282,30 @@ int readPlan(const std::string &path, Plan *plan, std::string *error) {
         *error = path + " does not cover its catalogue";
         return 0;
     }
+    DistinctPart &d = plan->distinct;
+    for (const CatalogueFile &f : d.files) d.formulas += f.formulas;
+    const bool distinct = !d.original.empty() || !d.files.empty() || !d.classesDigest.empty() ||
+                          !d.unusableDigest.empty();
+    if (distinct && (d.original.empty() || d.files.empty() || d.classesDigest.empty() ||
+                     d.unusableDigest.empty() || d.usable + d.unusable != d.formulas ||
+                     d.usable < plan->formulas)) {
+        *error = path + ": its distinct part does not add up to its original catalogue";
+        return 0;
+    }
     return 1;
 }
 
 int checkCatalogue(const Plan &plan, std::string *error) {
-    const std::string dir = plan.catalogue;
-    const int names = countCatalogueNames(dir.c_str());
-    if (names < 0) {
-        *error = failure("cannot list the catalogue", dir);
+    const DistinctPart &d = plan.distinct;
+    if (!checkFolder(plan.catalogue, plan.files, error) ||
+        (!d.original.empty() && !checkFolder(d.original, d.files, error)))
         return 0;
-    }
-    if (names != static_cast<int>(plan.files.size())) {
-        *error = "the catalogue " + dir + " now holds " + std::to_string(names) +
-                 " formula files, the plan counted " + std::to_string(plan.files.size());
-        return 0;
-    }
-    for (const CatalogueFile &f : plan.files) {
-        std::string digest;
-        const std::string file = dir + "/" + f.name;
-        if (sizeOf(file) != f.bytes ||
-            (!f.digest.empty() && (!fileDigest(file, &digest) || digest != f.digest))) {
-            *error =
-                "the catalogue file " + dir + "/" + f.name + " has changed since it was planned";
+    for (const auto &[name, digest] : {std::pair{CLASSES_FILE_NAME, &d.classesDigest},
+                                       {UNUSABLE_FILE_NAME, &d.unusableDigest}}) {
+        std::string now;
+        const std::string file = plan.catalogue + "/" + name;
+        if (!d.original.empty() && (!fileDigest(file, &now) || now != *digest)) {
+            *error = file + " has changed since it was planned (edited by hand?); plan anew";
             return 0;
         }
     }

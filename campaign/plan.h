@@ -13,6 +13,15 @@
 // for example "2 0,20,0,0,4000,0 10 2000". The catalogue lines let every later command check
 // that the catalogue is still the one the plan counted: the digest is FNV-1a (64 bits, 16 hex
 // digits) of the file's content. A plan is read strictly: a line with other fields is refused.
+//
+// A distinct plan (plan --distinct, classes.h) searches the class representatives of another
+// catalogue, the original: its catalogue is the representatives' folder in the campaign, and
+// the lines below (before the units) name the original and the files the classes are kept in:
+//   original /abs/path/of/the/original/catalogue
+//   original-file <formulas> <bytes> <digest> <name>   one per original file, as "file"
+//   classes <usable formulas> <digest of classes.txt>
+//   unusable <unusable formulas> <digest of unusable.txt>
+// A plan without them is a plan of all pairs and reads as before.
 #pragma once
 
 #include <string>
@@ -35,12 +44,24 @@ struct PlanUnit {
     long pairs;      // its pairs, as the plan's table states them
 };
 
+// The distinct part of a plan: the catalogue whose classes the plan's catalogue represents.
+struct DistinctPart {
+    std::string original;              // its absolute path; empty in a plan of all pairs
+    std::vector<CatalogueFile> files;  // its files, in file-number order
+    long formulas = 0;                 // its formulas
+    long usable = 0;                   // of them usable: the members of the plan's classes
+    long unusable = 0;                 // and those whose pairs score "f"
+    std::string classesDigest;         // of the class table and the unusable list
+    std::string unusableDigest;
+};
+
 struct Plan {
     std::string catalogue;             // absolute path of the catalogue folder
     std::vector<CatalogueFile> files;  // in file-number order
     long formulas = 0;                 // formulas of the whole catalogue: V formulas per M
     long mPerUnit = 0;                 // M formulas per unit (the last unit may have fewer)
     std::vector<PlanUnit> units;
+    DistinctPart distinct;  // set in a distinct plan only
 };
 
 // Counts the formula files of folder `dir` as quarnMain started there would read them.
@@ -76,5 +97,6 @@ int writePlan(const std::string &path, const Plan &plan, std::string *error);
 int readPlan(const std::string &path, Plan *plan, std::string *error);
 
 // Checks that the plan's catalogue folder still holds the same files with the same sizes and
-// contents (digests). Returns 1, or 0 with *error naming the first difference.
+// contents (digests), and in a distinct plan also the original catalogue, the class table and
+// the unusable list. Returns 1, or 0 with *error naming the first difference.
 int checkCatalogue(const Plan &plan, std::string *error);

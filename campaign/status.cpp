@@ -137,7 +137,9 @@ int printStatus(const Plan &plan, DirOf dirOf, const std::map<int, std::string> 
     } else {
         std::printf("rate: not known yet\n");
     }
-    std::printf("passing pairs so far: %ld\n", passed);
+    std::printf("passing %s so far: %ld\n",
+                plan.distinct.original.empty() ? "pairs" : "class pairs (collect expands them)",
+                passed);
     std::fputs(details.c_str(), stdout);
     return EXIT_OK;
 }
@@ -155,6 +157,15 @@ int showStatus(const std::string &dir) {
         std::printf("campaign %s: %zu units of %ld M formulas; catalogue %s, %ld formulas\n",
                     dir.c_str(), plan.units.size(), plan.mPerUnit, plan.catalogue.c_str(),
                     plan.formulas);
+        const DistinctPart &d = plan.distinct;
+        const double all = static_cast<double>(d.formulas) * static_cast<double>(d.formulas);
+        if (!d.original.empty())
+            std::printf(
+                "distinct: one formula of each class of the %ld usable formulas of %s (%ld "
+                "formulas, %ld never pass): its %ld pairs stand for the %.0f pairs of the search "
+                "over all of them (%.1f%%)\n",
+                d.usable, d.original.c_str(), d.formulas, d.unusable, planPairs(plan), all,
+                100.0 * static_cast<double>(planPairs(plan)) / all);
         return printStatus(
             plan, [&](int unit) { return unitDir(dir, unit); }, queuedUnits(dir));
     }

@@ -2,7 +2,8 @@
 // failed, pairs done of the total with a percentage and a bar, the recent rate, an estimate of
 // the time to finish, and the passing pairs so far. It reads only the files the runs write and
 // the Slurm queue (squeue, where present); it takes no lock and writes nothing, so it never
-// disturbs a running search.
+// disturbs a running search. A distinct campaign counts its distinct pairs and says what share
+// of the search over all pairs of its original catalogue they stand for.
 //
 // A unit is
 //   done     when every pair has a result;

@@ -90,7 +90,7 @@ void detachMailbox() {
     mailbox = nullptr;
 }
 
-void decidePolling() { yieldWhenIdle = mbYieldWhenIdle(); }
+void decidePolling() { yieldOnIdlePoll = mbYieldWhenIdle(); }
 
 int serveRequests() {
     int idlePollsLeft = IDLE_POLLS_PER_CLOCK_LOOK;  // countdown to the next look at the clock
@@ -107,7 +107,7 @@ int serveRequests() {
                 idlePollsLeft = IDLE_POLLS_PER_CLOCK_LOOK;
                 if (orphaned(&lastCheck)) return stopOrphan();
             }
-            if (yieldWhenIdle) sched_yield();
+            if (yieldOnIdlePoll) sched_yield();
         }
     }
 }

@@ -42,7 +42,7 @@ std::size_t failedTextsUsed;
 int failedTextCount;
 int failedTextsFull;
 
-int yieldWhenIdle;
+int yieldOnIdlePoll;
 
 FieldRecorder fieldRecorder;
 

@@ -64,7 +64,7 @@ extern int failedTextCount;                             // texts remembered, 0..
 extern int failedTextsFull;                             // 1 once a text found no room (said once)
 
 // ---- Polling.
-extern int yieldWhenIdle;  // 1: an idle poll calls sched_yield (fewer processors than POLLERS)
+extern int yieldOnIdlePoll;  // 1: an idle poll calls sched_yield (fewer processors than POLLERS)
 
 // ---- Recording, for programs that show the field (the pair inspector); null in the client.
 // When set, the simulation calls it once per cycle right after the step, with the cycle

@@ -81,5 +81,10 @@ constexpr double HIGH_HUE_DEGREES = 42.0;  // orange-red
 constexpr double SCALE_DECADES = 6.0;
 
 // ---- The results page.
+// Class pairs whose fields print the same with this many significant digits at every step form
+// one behaviour family on the results page: the precision of the library's printed constants,
+// far coarser than the last digits in which rewrites of a formula differ.
+constexpr int FAMILY_DIGITS = 6;
+constexpr std::size_t FAMILY_TEXT_SIZE = 64;  // the two values of one cell so written
 constexpr int THUMBNAIL_WIDTH_PX = 240;  // widest thumbnail; the full picture is one click away
 constexpr std::size_t PICTURE_NAME_SIZE = 32;  // "pair_" + 16 hex digits + ".png" and NUL

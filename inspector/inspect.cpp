@@ -56,26 +56,6 @@ int refuseText(const char *name, const char *text, int longest, Inspection *out)
     return 0;
 }
 
-// Sends standard output to the null device: the client prints its own line on a pass, and
-// the expression library echoes characters it cannot read. Result: a duplicate of standard
-// output to put back with restoreOutput, or -1 when nothing was changed.
-int muteOutput() {
-    std::fflush(stdout);
-    int saved = quietFd == -1 ? -1 : dup(STDOUT_FILENO);
-    if (saved != -1 && dup2(quietFd, STDOUT_FILENO) == -1) {
-        close(saved);
-        return -1;
-    }
-    return saved;
-}
-
-void restoreOutput(int saved) {
-    if (saved == -1) return;
-    std::fflush(stdout);
-    if (dup2(saved, STDOUT_FILENO) == -1) std::perror("quarnShow: restore standard output");
-    close(saved);
-}
-
 // Says which formula does not compile or has the wrong variables, in the client's order:
 // M first, V only when M is usable.
 void explainFormulas(const char *textM, const char *textV, Inspection *out) {
@@ -268,6 +248,23 @@ char *formatValue(double x, char *buffer, std::size_t size) {
         }
     }
     return buffer;
+}
+
+int muteOutput() {
+    std::fflush(stdout);
+    int saved = quietFd == -1 ? -1 : dup(STDOUT_FILENO);
+    if (saved != -1 && dup2(quietFd, STDOUT_FILENO) == -1) {
+        close(saved);
+        return -1;
+    }
+    return saved;
+}
+
+void restoreOutput(int saved) {
+    if (saved == -1) return;
+    std::fflush(stdout);
+    if (dup2(saved, STDOUT_FILENO) == -1) std::perror("quarnShow: restore standard output");
+    close(saved);
 }
 
 const char *clientAnswer(const Inspection &inspection) {

@@ -41,6 +41,12 @@ struct Inspection {
 
 int inspectPair(const char *textM, const char *textV, int allCells, Inspection *out);
 
+// Sends standard output to the null device (quietFd): the client prints its own line on a
+// pass, and the expression library echoes characters it cannot read. Result: a duplicate of
+// standard output to put back with restoreOutput, or -1 when nothing was changed.
+int muteOutput();
+void restoreOutput(int saved);
+
 // The client's answer to the pair as it would stand in the mailbox: "s,4" or "f".
 const char *clientAnswer(const Inspection &inspection);
 

@@ -1,6 +1,7 @@
 // Tests of the real quarnShow program: the status and message of each kind of bad input, and
 // the results page, rebuilt incrementally and opened in headless Chromium as a person would
-// see it: every picture loaded, every pair listed, a screenshot that is not blank.
+// see it: every picture loaded, every class pair listed with its member pairs, a screenshot
+// that is not blank.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -87,18 +88,23 @@ window.addEventListener('load', function () {
   var d = document.getElementById('page').contentDocument;
   var loaded = Array.from(d.images).filter(i => i.complete && i.naturalWidth > 0).length;
   document.body.setAttribute('data-seen', 'images=' + d.images.length + ' loaded=' + loaded +
-      ' pairs=' + d.querySelectorAll('tr.pair').length + ' bold=' + d.querySelectorAll('b').length);
+      ' pairs=' + d.querySelectorAll('tr.pair').length + ' bold=' + d.querySelectorAll('b').length +
+      ' members=' + d.querySelectorAll('li.member').length);
 });
 </script></body></html>)";
 
 TEST_F(ShowProgram, ResultsPageIsIncrementalAndShowsEveryPairInABrowser) {
     const std::string pass = "M = " + passM + ", V = " + passV + "\n";
     writeFile(path("best.txt"), pass + "M = M+m+V+v, V = M+m+V+v\n" + pass);
-    writeFile(path("more.txt"), "M = m<b>&, V = V\nM = tanh(v*m-V*M)*100, V = (v+V)+M/m\n");
+    writeFile(path("more.txt"),
+              "M = m<b>&, V = V\nM = tanh(v*m-V*M)*100, V = (v+V)+M/m\n"
+              "M = sin(V*M-m*v)/e, V = V-m-v*M\n");  // the passing pair's class
     const std::vector<std::string> page = {show, "page", "best.txt", "more.txt", "out"};
     RunResult r = runProgram(dir, page);
     ASSERT_EQ(0, r.status) << r.err;
-    const std::string counts = "4 distinct pairs from 5 lines (1 repeats, 0 skipped), 1 passing";
+    const std::string counts =
+        "5 distinct pairs from 6 lines (1 repeats, 0 skipped), 2 passing; 4 class pairs, 4 "
+        "families";
     EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 3 drawn, 0 kept\n", r.out);
     r = runProgram(dir, page);
     EXPECT_EQ("page: out/index.html: " + counts + "; pictures: 0 drawn, 3 kept\n", r.out);
@@ -110,7 +116,7 @@ TEST_F(ShowProgram, ResultsPageIsIncrementalAndShowsEveryPairInABrowser) {
 
     writeFile(path("out/inspect.html"), inspector);
     std::string dom = chromium(dir, "--dump-dom", "file://" + path("out/inspect.html"));
-    EXPECT_EQ(1, count(dom, "data-seen=\"images=3 loaded=3 pairs=4 bold=0\"")) << dom;
+    EXPECT_EQ(1, count(dom, "data-seen=\"images=3 loaded=3 pairs=4 bold=0 members=2\"")) << dom;
 
     chromium(dir, "--screenshot=" + path("shot.png"), "file://" + path("out/index.html"));
     PngView shot;

@@ -12,6 +12,7 @@
 
 #include "client/failed_texts.h"
 #include "client/field.h"
+#include "common/formula_class.h"
 
 const Cell *literalLastT;
 int literalCycles;
@@ -113,15 +114,39 @@ void record(int, const Cell *field, int reach) {
 
 }  // namespace
 
-int sameAsLibrary(const char *textM, const char *textV, int *result) {
+// Scores (firstM, firstV) with `first`, then (textM, textV) with the client's scorer, recording
+// both; 1 when they give the same result and field at every step.
+int sameFields(int (*first)(const char *, const char *), const char *firstM, const char *firstV,
+               const char *textM, const char *textV, int *result) {
     for (std::vector<std::uint64_t> &zones : steps) zones.clear();
     fieldRecorder = record;
     scorer = 0;
-    int expected = libraryEvaluate(textM, textV);
+    int expected = first(firstM, firstV);
     scorer = 1;
     *result = evaluateFunction(textM, textV);
     fieldRecorder = nullptr;
     return *result == expected && steps[0] == steps[1];
+}
+
+int sameAsLibrary(const char *textM, const char *textV, int *result) {
+    return sameFields(libraryEvaluate, textM, textV, textM, textV, result);
+}
+
+int sameAsClassPair(const char *textM, const char *textV, const char *classM, const char *classV,
+                    int *result) {
+    return sameFields(evaluateFunction, classM, classV, textM, textV, result);
+}
+
+std::vector<std::vector<int>> formulaClasses(const std::vector<std::string> &texts,
+                                             std::vector<int> *classOf) {
+    FormulaClassTable table;
+    std::vector<std::vector<int>> members;
+    for (int i = 0, use; i < static_cast<int>(texts.size()); ++i) {
+        classOf->push_back(classOfFormula(&table, texts[i].c_str(), 0, members.size(), &use));
+        if (classOf->back() == static_cast<int>(members.size())) members.emplace_back();
+        if (classOf->back() >= 0) members[classOf->back()].push_back(i);
+    }
+    return members;
 }
 
 std::vector<std::pair<std::string, std::string>> loadCorpus() {

@@ -17,6 +17,14 @@
 // give the same result and every step the same field bit for bit (any NaN equals any NaN),
 // else 0. Afterwards lastT and fieldReach describe evaluateFunction's field.
 //
+// sameAsClassPair(M, V, class M, class V, &result) scores (class M, class V) and then (M, V)
+// with evaluateFunction (its result in *result), recording the zone of every step; 1 when both
+// give the same result and every step the same field bit for bit (any NaN equals any NaN).
+//
+// formulaClasses(texts, &classOf) sorts texts into their classes (common/formula_class.h):
+// the members of each class in text order, classes in order of their first members; classOf
+// receives each text's class, -1 for a text whose pairs score "f".
+//
 // loadCorpus() reads client/test/pairs.txt, one pair "M V" per line (formulas contain no
 // blank), grouped by M as the coordinator sends pairs. Built from the four variables, the
 // operators, the generator's constants (three with U+2212 as exponent sign) and function
@@ -37,5 +45,10 @@ extern int literalCycles;
 int literalEvaluate(const char *textM, const char *textV);
 int libraryEvaluate(const char *textM, const char *textV);
 int sameAsLibrary(const char *textM, const char *textV, int *result);
+int sameAsClassPair(const char *textM, const char *textV, const char *classM, const char *classV,
+                    int *result);
+
+std::vector<std::vector<int>> formulaClasses(const std::vector<std::string> &texts,
+                                             std::vector<int> *classOf);
 
 std::vector<std::pair<std::string, std::string>> loadCorpus();

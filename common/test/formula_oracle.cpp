@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/formula_class.h"
 #include "common/formula_print.h"
 #include "common/formula_program.h"
 
@@ -30,12 +31,9 @@ FormulaBatch batch;
 
 char *bound[] = {const_cast<char *>("m"), const_cast<char *>("M"), const_cast<char *>("v"),
                  const_cast<char *>("V")};
-// m, M, v, V: ordinary, zero and negative, huge and tiny, the field's start, inf and NaN.
-double points[][4] = {{1.5, 2.5, -0.5, 3.25},       {0.0, -0.0, 0.0, 1.0},
-                      {-7.0, 1e300, 1e-300, 2},     {1.0000000000000016, 1.4e-15, 0, 0},
-                      {1.4e-15, 0.99, 1e-9, -2e-9}, {INFINITY, -1, NAN, 0.75},
-                      {-0.25, 3e-5, 40, -40},       {2, 2, 2, 2}};
-constexpr int POINTS = sizeof points / sizeof points[0];
+// m, M, v, V at the probes of the class keys.
+constexpr int POINTS = FORMULA_PROBES;
+double *point(int i) { return const_cast<double *>(formulaProbePoints[i]); }
 
 bool same(double a, double b) {
     return std::isnan(a) ? std::isnan(b) : std::memcmp(&a, &b, sizeof a) == 0;
@@ -47,7 +45,7 @@ bool constantsAgree(int i) {
     if (node.kind == FORMULA_NUMBER || node.kind == FORMULA_CONSTANT) {
         std::string text(tree.text + node.begin, node.end - node.begin);
         void *ev = evaluator_create(const_cast<char *>(text.c_str()));
-        bool agree = ev && same(node.value, evaluator_evaluate(ev, 4, bound, points[0]));
+        bool agree = ev && same(node.value, evaluator_evaluate(ev, 4, bound, point(0)));
         if (ev) evaluator_destroy(ev);
         return agree;
     }
@@ -79,10 +77,10 @@ int judgeFormula(const char *text) {
     else if (count != program.variables)
         verdict = DIFFER_VARIABLES;
     double values[POINTS];
-    for (int i = 0; i < POINTS * 4; ++i) batch.registers[i % 4][i / 4] = points[i / 4][i % 4];
+    for (int i = 0; i < POINTS * 4; ++i) batch.registers[i % 4][i / 4] = point(i / 4)[i % 4];
     if (verdict <= AGREE_OTHER) runFormulaBatch(program, &batch, POINTS, values);
     for (int i = 0; i < POINTS && verdict <= AGREE_OTHER; ++i)
-        if (!same(values[i], evaluator_evaluate(ev, 4, bound, points[i]))) verdict = DIFFER_VALUE;
+        if (!same(values[i], evaluator_evaluate(ev, 4, bound, point(i)))) verdict = DIFFER_VALUE;
     if (ev) evaluator_destroy(ev);
     return verdict;
 }
