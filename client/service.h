@@ -8,8 +8,8 @@
 //   and attaches it to `mailbox`. Result 0 on success; 1 after reporting the failure with
 //   perror.
 // - detachMailbox() detaches `mailbox` (if attached) and sets it to null.
-// - decidePolling() sets yieldOnIdlePoll: 1 when the process may run on fewer processors than there are
-//   pollers in a full farm.
+// - decidePolling() sets yieldOnIdlePoll: 1 when the process may run on fewer processors than
+//   there are pollers in a full farm.
 // - serveRequests() polls the letter and answers 'r' and 't' requests until the letter reads
 //   'k', then writes the stop confirmation, detaches the segment and frees the client's state.
 //   While idle it asks about once a second whether any other process is still attached to
