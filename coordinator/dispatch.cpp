@@ -194,11 +194,6 @@ RunEnd runSearch() {
             getNextFormulaV(STREAM_REWIND);
         }
     }
-    if (end != END_SIGNAL && end != END_NO_CLIENTS) {
-        std::puts("all done.");
-        std::fflush(stdout);
-        napUnlessInterrupted(END_PAUSE_S);
-    }
     return end;
 }
 

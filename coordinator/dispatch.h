@@ -10,8 +10,7 @@
 // memory runs low, a formula file cannot be opened, a result cannot be recorded, a signal
 // arrives or no client is left.
 // Pairs of failed clients are sent before any new pair. Returns why it ended (never END_NONE),
-// with nextPair set to the first pair it did not send. For every end but a signal and
-// END_NO_CLIENTS it has printed "all done." and paused 3 seconds.
+// with nextPair set to the first pair it did not send.
 RunEnd runSearch();
 
 // At the end of a run: sends the pairs waiting to be handed on and collects every reply,

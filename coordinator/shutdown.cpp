@@ -8,8 +8,16 @@
 #include "coordinator/dispatch.h"
 #include "coordinator/farm.h"
 #include "coordinator/streams.h"
+#include "coordinator/timing.h"
 
 int finishRun(RunEnd end) {
+    // A search that ran and was not cut short by a signal or for want of clients says so, and
+    // gives the clients a moment for their last replies.
+    if (end != END_SIGNAL && end != END_NO_CLIENTS && end != END_FARM_FAILED) {
+        std::puts("all done.");
+        std::fflush(stdout);
+        napUnlessInterrupted(END_PAUSE_S);
+    }
     if (sigintReceived) {
         if (sigintReceived == SIGINT)
             std::printf("Received SIGINT (Ctrl+C). %s\n", CLOSING_WORDS);
