@@ -64,7 +64,7 @@ constexpr int CLASS_TEXT_MAX = 492;
 constexpr std::size_t CLASS_KEY_MAX = 16384;
 
 struct FormulaClassKey {
-    std::size_t length;         // bytes of bytes in use
+    std::size_t length;         // bytes of `bytes` in use
     char bytes[CLASS_KEY_MAX];  // canonical text, NUL, FORMULA_PROBES values of 8 bytes
 };
 
