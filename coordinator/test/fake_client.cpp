@@ -9,6 +9,9 @@
 //   die=1           exits at its first request after the seed (after delay_ms), without answering
 // Like the real client it ignores SIGTERM and SIGHUP; unlike it, it dies on SIGINT, so that a
 // Ctrl+C reaching the clients would show.
+// Unlike the real client it waits half a minute, not a second, once nobody else is attached to
+// its mailbox before it ends by itself: long enough for the next run to find it and stop it,
+// short enough that a test killed midway leaves no poller for long.
 #include <sched.h>
 #include <signal.h>
 #include <sys/shm.h>
@@ -29,7 +32,8 @@ int main(int argc, char **argv) {
     signal(SIGTERM, SIG_IGN);
     signal(SIGHUP, SIG_IGN);
     const int key = argc == 2 ? std::atoi(argv[1]) : 0;
-    void *address = shmat(shmget(key, MB_SIZE, 0666), nullptr, 0);
+    const int id = shmget(key, MB_SIZE, 0666);
+    void *address = shmat(id, nullptr, 0);
     if (address == reinterpret_cast<void *>(-1)) return 1;
     char *mailbox = static_cast<char *>(address);
     int serve = key, mute = -1, quick = 0, die = 0;
@@ -49,9 +53,12 @@ int main(int argc, char **argv) {
     }
     std::snprintf(line, sizeof line, "requests_%d.log", key);
     FILE *log = std::fopen(line, "a");
+    long alone = 0;  // idle polls in a row with nobody else attached
     for (char letter; (letter = mbLoadLetter(mailbox)) != MB_KILL;) {
         if (serve != key || !(letter == MB_RUN || letter == MB_SELFTEST)) {
             quick ? (void)sched_yield() : nap(1);
+            alone = mbAttachCount(id) < 2 ? alone + 1 : 0;
+            if (alone > 30000) return 0;
             continue;
         }
         std::strcpy(m, mailbox + 2);
