@@ -9,8 +9,7 @@ namespace {
 class CatalogueTest : public InDirTest {
   protected:
     std::vector<std::string> catalogue() {
-        numFiles = getFileNames();
-        sortFileNames(filenames, numFiles);
+        buildCatalogue(".");
         return std::vector<std::string>(filenames, filenames + numFiles);
     }
 };

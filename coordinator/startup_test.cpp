@@ -1,10 +1,9 @@
 // Start-up and resume in process: stream positions, run totals, the run log, the exact output
-// of every refused resume argument, the refused settings and the claim of a free key range.
+// of every refused resume argument and the refused settings.
 #include "coordinator/startup.h"
 
 #include <regex>
 
-#include "coordinator/keylock.h"
 #include "coordinator/settings.h"
 #include "coordinator/streams.h"
 #include "coordinator/test/run_util.h"
@@ -166,18 +165,6 @@ TEST(SettingsTest, InvalidSettingsAreRefusedBeforeAnythingStarts) {
                     testing::ExitedWithCode(1),
                     "^quarnMain: " + name + " must be " + mustBe + ", not \"" + value + "\"\n$");
     }
-}
-
-// Two claims of "auto" in one process: the first range stays locked, so the second is the next
-// free range of fifty keys, disjoint from the first.
-TEST(KeyLockTest, AutoTakesTheNextFreeRangeOfKeys) {
-    keyBaseAuto = 1;
-    ASSERT_EQ(1, claimKeys());
-    const int first = keyBase;
-    ASSERT_EQ(1, claimKeys());
-    EXPECT_EQ(0, (keyBase - first) % KEY_RANGE_STEP);
-    EXPECT_GT(keyBase, first);
-    keyBaseAuto = 0;
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ TEST_F(ShowProgram, BadInputsGetTheirStatusAMessageAndNoFiles) {
     const std::string x = path("file/x");  // in a folder that is a file
     const std::string full = "quarnShow: cannot write /dev/full: No space left on device\n";
     const std::string written = " (1678 x 508)\ncsv: " + path("x.csv") + "\n";
-    // Names that are not regular files are written in place, never replaced: a full device of
-    // the test's own, and a link to it.
+    // Names that are not regular files are written in place, never replaced: a link to a full
+    // device of the test's own.
     ASSERT_EQ(0, mknod(path("full").c_str(), S_IFCHR | 0666, makedev(1, 7)));
     ASSERT_EQ(0, symlink(path("full").c_str(), path("out.png").c_str()));
     for (const auto &[args, status, out, err] :
@@ -38,14 +38,7 @@ TEST_F(ShowProgram, BadInputsGetTheirStatusAMessageAndNoFiles) {
              {{"--csv", x + ".csv", passM, passV}, EXIT_IO_ERROR, "score: 4\n", x + ".csv: Not a"},
              {{"--png", png, "--csv", "/dev/full", passM, passV}, EXIT_IO_ERROR, "picture: ", full},
              {{"--png", png, "--csv", path("x.csv"), passM, passV}, EXIT_EVALUATED, written, ""},
-             {{"--png", path("full"), passM, passV},
-              EXIT_IO_ERROR,
-              "score: 4\n",
-              "full: No space left"},
-             {{"--png", "out.png", passM, passV},
-              EXIT_IO_ERROR,
-              "score: 4\n",
-              "out.png: No space left"}}) {
+             {{"--png", "out.png", passM, passV}, EXIT_IO_ERROR, "score: 4\n", "png: No space"}}) {
         std::vector<std::string> argv = {show};
         argv.insert(argv.end(), args.begin(), args.end());
         ASSERT_EQ(0, symlink(path("planted").c_str(), (png + ".tmp").c_str()));  // never followed
